@@ -1,0 +1,16 @@
+#include "link/pacing.hpp"
+
+#include <string>
+#include <thread>
+
+namespace vq::link {
+
+void SpecPacing::wait(std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }
+
+Result<std::unique_ptr<Pacing>> make_pacing(std::string_view name) {
+  if (name == "spec") return std::make_unique<SpecPacing>();
+  if (name == "none") return std::make_unique<NoPacing>();
+  return fail("Неизвестный режим пауз: " + std::string(name) + " (ожидается spec или none)");
+}
+
+}  // namespace vq::link
