@@ -1,0 +1,156 @@
+#include "link/system_search.hpp"
+
+#include "link/frames.hpp"
+#include "shell/messages.hpp"
+
+namespace vq::link {
+namespace {
+
+Error with_code(Error e, int code) {
+  e.code = code;
+  return e;
+}
+
+Result<> write_logged_a(Session& s, ByteView bytes) {
+  for (auto b : bytes) {
+    s.log(hex_line(b));
+    if (auto w = s.link.write_byte(b); !w) return w;
+  }
+  return {};
+}
+
+void log_buffer(Session& s, ByteView bytes) {
+  for (std::size_t i = 0; i < bytes.size(); ++i) s.log(buffer_line(i, bytes[i]));
+}
+
+}  // namespace
+
+SystemInfo parse_system_answer(ByteView a) {
+  SystemInfo info;
+  info.device_type = get_u16(a, 2);
+  info.platform = get_u16(a, 4);
+  info.version[0] = a[6];
+  info.version[1] = a[7];
+  info.version[2] = a[8];
+  return info;
+}
+
+Result<SystemInfo> FindSystem(Session& s) {
+  const Bytes request = build_request(Convention::A, kCmdSystemSearch, {});
+  for (int retries = 0;; ++retries) {
+    s.link.flush(UsbLink::Pipe::write);
+    s.link.flush(UsbLink::Pipe::read);
+    s.log("Посылаем:");
+    if (auto w = write_logged_a(s, request); !w) return fail(with_code(w.error(), kFindWriteFailed));
+    s.link.flush(UsbLink::Pipe::write);
+    s.wait_ms(20);
+
+    s.log("Принимаем:");
+    Bytes answer(kSearchAnswer);
+    for (auto& b : answer) {
+      auto r = s.link.read_byte();
+      if (!r) {
+        s.log(r.error().text);
+        return fail(with_code(r.error(), kFindReceiveError));
+      }
+      b = *r;
+      s.log(hex_line(b));
+    }
+
+    if (answer[0] != kAnswerStart) {
+      if (retries < 3) {
+        s.wait_ms(10);
+        continue;
+      }
+      return fail(std::string(kTextBadPacket), kFindBadPacket);
+    }
+    if (!crc_matches(answer, kCrcStartA)) return fail(std::string(kTextCrcError), kFindCrcError);
+
+    const SystemInfo info = parse_system_answer(answer);
+    s.log("Посылаем:");
+    if (auto w = write_logged_a(s, pc_receipt(0x00)); !w) return fail(with_code(w.error(), kFindWriteFailed));
+    return info;
+  }
+}
+
+Result<SystemInfo> FindSystemBlock(Session& s) {
+  const Bytes request = build_request(Convention::B, kCmdSystemSearch, {});
+  s.link.flush(UsbLink::Pipe::write);
+  s.link.flush(UsbLink::Pipe::read);
+  s.log("Команда поиска системы");
+  s.log("Отсылаем...");
+  log_buffer(s, request);
+  if (auto w = s.link.write_bytes(request); !w) {
+    s.log(kTextCantSendSearch);
+    return fail(Error{kFindWriteFailed, 0, std::string(kTextCantSendSearch), w.error().text});
+  }
+  s.link.flush(UsbLink::Pipe::write);
+  s.wait_ms(20);
+  s.log("Принимаем...");
+
+  Bytes answer(kSearchAnswer, 0);
+  auto r = s.link.read_bytes(answer);
+  log_buffer(s, answer);
+  if (!r) {
+    s.log(r.error().text);
+    return fail(with_code(r.error(), kFindReceiveError));
+  }
+  if (answer[0] != kAnswerStart) {
+    s.log(kTextBadPacket);
+    return fail(std::string(kTextBadPacket), kFindBadPacket);
+  }
+  if (!crc_matches(answer, kCrcStartB)) {
+    s.log(kTextCrcError);
+    return fail(std::string(kTextCrcError), kFindCrcError);
+  }
+  const SystemInfo info = parse_system_answer(answer);
+  s.link.flush(UsbLink::Pipe::read);
+
+  const Bytes receipt = pc_receipt(0xFF);
+  s.log("Отсылаем...");
+  log_buffer(s, receipt);
+  if (auto w = s.link.write_bytes(receipt); !w) {
+    s.log(kTextCantSendReceipt);
+    return fail(Error{kFindWriteFailed, 0, std::string(kTextCantSendReceipt), w.error().text});
+  }
+  s.link.flush(UsbLink::Pipe::write);
+  return info;
+}
+
+std::string device_name(const SystemInfo& info) {
+  switch (info.device_type) {
+    case kDevicePanel: return shell::msg(info.version[0] == 1 ? 15038 : 15039);
+    case kDeviceGsm: return shell::msg(15042);
+    case kDeviceRelay: return shell::msg(15044);
+    default: return std::to_string(info.device_type);
+  }
+}
+
+std::string identification_line(const SystemInfo& info) {
+  return shell::format_message(shell::msg(15027),
+                               {device_name(info), int{info.version[0]}, int{info.version[1]}, int{info.version[2]}});
+}
+
+Result<SystemInfo> connect_panel(Session& s, SearchKind kind, Progress* progress) {
+  auto status = [&](int id) {
+    if (progress) progress->status(shell::msg(id));
+  };
+  const int count = s.link.discover();
+  if (!s.link.connected()) {
+    const int id = count >= 2 ? 15035 : 15034;
+    status(id);
+    return fail(Error{0, id, shell::msg(id), s.link.discover_error()});
+  }
+  status(15036);
+  s.wait_ms(250);
+  status(15037);
+  auto found = kind == SearchKind::byte_wise ? FindSystem(s) : FindSystemBlock(s);
+  if (!found) {
+    status(15083);
+    return fail(Error{found.error().code, 15083, shell::msg(15083), found.error().full()});
+  }
+  status(15040);
+  return found;
+}
+
+}  // namespace vq::link

@@ -1,0 +1,75 @@
+#include "link/usb_link.hpp"
+
+namespace vq::link {
+
+UsbLink::UsbLink(std::shared_ptr<Endpoint> endpoint, Millis timeout)
+    : endpoint_(std::move(endpoint)), timeout_(timeout) {}
+
+void UsbLink::set_endpoint(std::shared_ptr<Endpoint> endpoint) {
+  close();
+  endpoint_ = std::move(endpoint);
+}
+
+int UsbLink::discover() {
+  close();
+  discover_error_.clear();
+  if (!endpoint_) return 0;
+  auto found = endpoint_->discover();
+  discover_error_ = std::move(found.error);
+  if (found.count == 1) {
+    transport_ = std::move(found.transport);
+    connected_ = transport_ != nullptr;
+    if (transport_) transport_->flush();
+  }
+  // With two or more panels both pipes stay empty: only one panel can be served.
+  return found.count;
+}
+
+void UsbLink::close() {
+  transport_.reset();
+  connected_ = false;
+}
+
+void UsbLink::flush(Pipe pipe) {
+  if (transport_ && pipe == Pipe::write) transport_->flush();
+}
+
+Result<> UsbLink::write_byte(std::uint8_t b) {
+  const std::uint8_t one[] = {b};
+  return write_bytes(one);
+}
+
+Result<> UsbLink::write_bytes(ByteView data) {
+  if (!transport_) return fail(std::string(kTextNotOpen));
+  return transport_->write(data);
+}
+
+Result<std::size_t> UsbLink::read_some(std::span<std::uint8_t> out) {
+  if (!transport_) return fail(std::string(kTextNotOpen));
+  auto r = transport_->read(out, timeout_);
+  if (!r && r.error().code == kTransportTimeout)
+    return fail(Error{kTransportTimeout, 0, std::string(kTextNoAnswer), {}});
+  return r;
+}
+
+Result<std::uint8_t> UsbLink::read_byte() {
+  std::uint8_t b = 0;
+  auto r = read_some({&b, 1});
+  if (!r) return std::unexpected(r.error());
+  return b;
+}
+
+Result<> UsbLink::read64(std::span<std::uint8_t, 64> out) {
+  // A device may hand the 64 bytes over in pieces; each piece has the full time-out.
+  std::size_t got = 0;
+  while (got < out.size()) {
+    auto r = read_some(std::span<std::uint8_t>(out).subspan(got));
+    if (!r) return std::unexpected(r.error());
+    got += *r;
+  }
+  return {};
+}
+
+Result<std::size_t> UsbLink::read_bytes(std::span<std::uint8_t> out) { return read_some(out); }
+
+}  // namespace vq::link
