@@ -30,3 +30,20 @@ inline void trace_line(Trace* t, std::string_view text) {
 }
 
 }  // namespace vq::link
+
+#include <fstream>
+
+namespace vq::link {
+
+// Lines appended to a file as they come, so a trace survives a crash mid-exchange.
+class FileTrace final : public Trace {
+ public:
+  explicit FileTrace(const std::string& path) : out_(path, std::ios::out | std::ios::trunc) {}
+  bool ok() const { return out_.good(); }
+  void line(std::string_view text) override { out_ << text << '\n' << std::flush; }
+
+ private:
+  std::ofstream out_;
+};
+
+}  // namespace vq::link

@@ -1,0 +1,29 @@
+// vantorq-cli: the panel's configuration, event log and firmware from a terminal.
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.hpp"
+
+int main(int argc, char** argv) {
+  using namespace vq::cli;
+  CLI::App app{"VantorQ: configuration utility for the 630М-Q panel", "vantorq-cli"};
+  app.set_version_flag("--version", "vantorq-cli 0.1.0");
+  app.require_subcommand(1);
+
+  GlobalOptions g;
+  app.add_option("--device", g.device,
+                 "Where the panel is: usb, sim (built-in virtual panel), tcp:HOST:PORT or unix:PATH (link bridge)")
+      ->capture_default_str();
+  app.add_option("--pacing", g.pacing, "Protocol waits: spec (as the panel needs) or none; default spec for usb")
+      ->check(CLI::IsMember({"spec", "none"}));
+  app.add_option("--timeout", g.timeout_ms, "Answer time-out in milliseconds")->capture_default_str();
+  app.add_option("--trace", g.trace_file, "Write the exchange's diagnostic lines to FILE");
+  app.add_option("--data-dir", g.data_dir, "Data folder (Conf, Base, Report)");
+  app.add_option("--usb-id", g.usb_ids, "USB VID:PID of the panel (hex); repeatable; also VANTORQ_USB_IDS");
+
+  Action action;
+  add_identify_command(app, g, action);
+  add_sim_command(app, action);
+
+  CLI11_PARSE(app, argc, argv);
+  return action ? action() : 0;
+}
