@@ -1,0 +1,121 @@
+// vantorq-cli as a user runs it: exit status, stdout, the one-line reason on stderr.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Run {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string slurp(const std::filesystem::path& p) {
+  std::ifstream in(p);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  std::filesystem::path dir;
+
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("vq-cli-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  Run run(const std::string& args) {
+    const auto out = dir / "out.txt", err = dir / "err.txt";
+    const std::string cmd = std::string(VQ_CLI_PATH) + " " + args + " >" + out.string() + " 2>" + err.string();
+    Run r;
+    const int rc = std::system(cmd.c_str());
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.out = slurp(out);
+    r.err = slurp(err);
+    return r;
+  }
+};
+
+TEST_F(Cli, IdentifiesTheVirtualPanel) {
+  const auto trace = dir / "trace.txt";
+  auto r = run("--device sim --trace " + trace.string() + " identify");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Тип прибора: Сорвел-630М-Q. Версия ПО: 2.4.7\n");
+  EXPECT_EQ(r.err, "");
+  const std::string lines = slurp(trace);
+  EXPECT_EQ(lines.substr(0, lines.find("Принимаем:")), "Посылаем:\n0x55\n0x0\n0x0\n0x80\n0x0\n0x6d\n0xcc\n");
+}
+
+TEST_F(Cli, FailuresExitNonZeroWithOneLineOnStderr) {
+  struct Case {
+    const char* args;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"--device nowhere identify", "Неизвестное устройство"},
+      {"--device unix:/nonexistent/vq.sock identify", "Приборы марки Сорвел отключены от линии USB!"},
+      {"--device usb --usb-id zz:1 identify", "zz:1"},
+      {"--device sim --timeout 0 identify", "Время ожидания"},
+      {"--device sim --trace /nonexistent/dir/t.txt identify", "/nonexistent/dir/t.txt"},
+  };
+  for (const auto& c : cases) {
+    auto r = run(c.args);
+    EXPECT_EQ(r.status, 1) << c.args;
+    EXPECT_EQ(r.out, "") << c.args;
+    EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.args << ": " << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.args << ": " << r.err;
+  }
+}
+
+TEST_F(Cli, SimServeAnswersAClientOverTcp) {
+  int pipefd[2];
+  ASSERT_EQ(::pipe(pipefd), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipefd[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipefd[0]);
+  std::string path = VQ_CLI_PATH;
+  std::vector<std::string> args = {path, "sim", "serve", "--listen", "tcp:127.0.0.1:0", "--firmware", "2.4.10"};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipefd[1]);
+
+  std::string first_line;
+  char ch = 0;
+  while (::read(pipefd[0], &ch, 1) == 1 && ch != '\n') first_line += ch;
+  ::close(pipefd[0]);
+  const auto at = first_line.find("tcp:");
+  ASSERT_NE(at, std::string::npos) << first_line;
+  const std::string uri = first_line.substr(at);
+
+  auto r = run("--device " + uri + " identify");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Тип прибора: Сорвел-630М-Q. Версия ПО: 2.4.10\n");
+  // One client after another.
+  EXPECT_EQ(run("--device " + uri + " identify").status, 0);
+
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+}  // namespace
