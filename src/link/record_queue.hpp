@@ -3,6 +3,7 @@
 // record that still has bytes, the rest stays for the next read. This is how a bulk IN
 // pipe hands out one device transfer, and how the link bridge and the in-process panel
 // deliver answers.
+#include <algorithm>
 #include <cstddef>
 #include <deque>
 #include <span>
