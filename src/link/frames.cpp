@@ -7,11 +7,14 @@ namespace vq::link {
 
 Bytes build_request(Convention c, std::uint8_t command, ByteView params) {
   assert(params.size() <= 254);
-  Bytes f;
-  f.reserve(params.size() + 7);
+  Bytes f(params.size() + 5);
   const auto cb = convention_byte(c);
-  f.insert(f.end(), {kRequestStart, cb, cb, command, static_cast<std::uint8_t>(params.size())});
-  f.insert(f.end(), params.begin(), params.end());
+  f[0] = kRequestStart;
+  f[1] = cb;
+  f[2] = cb;
+  f[3] = command;
+  f[4] = static_cast<std::uint8_t>(params.size());
+  std::copy(params.begin(), params.end(), f.begin() + 5);
   append_crc(f, crc_start(c));
   return f;
 }
@@ -98,10 +101,14 @@ Bytes table_write_header(std::uint16_t packets, std::uint16_t table, std::uint32
 
 Bytes table_write_block(std::uint16_t number, ByteView data252) {
   assert(data252.size() == kBlockData);
-  Bytes f{kRequestStart, 0xFF, 0xFF, kCmdTableWrite, 0xFE};
-  f.reserve(kDataBlockFrame);
-  append_u16(f, number);
-  f.insert(f.end(), data252.begin(), data252.end());
+  Bytes f(kDataBlockFrame - 2);
+  f[0] = kRequestStart;
+  f[1] = 0xFF;
+  f[2] = 0xFF;
+  f[3] = kCmdTableWrite;
+  f[4] = 0xFE;
+  put_u16(f, 5, number);
+  std::copy(data252.begin(), data252.end(), f.begin() + 7);
   append_crc(f, kCrcStartA);
   return f;
 }

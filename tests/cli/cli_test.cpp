@@ -14,7 +14,7 @@
 
 namespace {
 
-struct Run {
+struct Outcome {
   int status = -1;
   std::string out, err;
 };
@@ -38,10 +38,10 @@ class Cli : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
 
-  Run run(const std::string& args) {
+  Outcome run(const std::string& args) {
     const auto out = dir / "out.txt", err = dir / "err.txt";
     const std::string cmd = std::string(VQ_CLI_PATH) + " " + args + " >" + out.string() + " 2>" + err.string();
-    Run r;
+    Outcome r;
     const int rc = std::system(cmd.c_str());
     r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     r.out = slurp(out);

@@ -368,4 +368,4 @@ TEST_P(Exchanges, CorruptRequestGetsReceiptStatusOne) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, Exchanges, ::testing::Values(RigKind::in_process, RigKind::unix_bridge),
-                         [](const auto& info) { return vq::test::rig_name(info.param); });
+                         [](const auto& param_info) { return vq::test::rig_name(param_info.param); });
