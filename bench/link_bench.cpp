@@ -66,6 +66,6 @@ void BM_TableWriteRead_UnixBridge(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_TableWriteRead_InProcess)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TableWriteRead_UnixBridge)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TableWriteRead_InProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TableWriteRead_UnixBridge)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();
