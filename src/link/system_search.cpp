@@ -131,7 +131,7 @@ std::string identification_line(const SystemInfo& info) {
                                {device_name(info), int{info.version[0]}, int{info.version[1]}, int{info.version[2]}});
 }
 
-Result<SystemInfo> connect_panel(Session& s, SearchKind kind, Progress* progress) {
+Result<SystemInfo> connect_panel(Session& s, SearchKind kind, Progress* progress, const AcceptDevice& accept) {
   auto status = [&](int id) {
     if (progress) progress->status(shell::msg(id));
   };
@@ -148,6 +148,12 @@ Result<SystemInfo> connect_panel(Session& s, SearchKind kind, Progress* progress
   if (!found) {
     status(15083);
     return fail(Error{found.error().code, 15083, shell::msg(15083), found.error().full()});
+  }
+  if (accept) {
+    if (auto ok = accept(*found); !ok) {
+      if (progress) progress->status(ok.error().text);
+      return fail(ok.error());
+    }
   }
   status(15040);
   return found;

@@ -1,6 +1,7 @@
 #pragma once
 // The system search in both conventions, the connect skeleton and the identification line.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "link/session.hpp"
@@ -35,8 +36,13 @@ std::string identification_line(const SystemInfo& info);
 
 enum class SearchKind { byte_wise, block };
 
+// A window's own test of the device found; success unless it returns an error.
+using AcceptDevice = std::function<Result<>(const SystemInfo&)>;
+
 // Close, discover, then search: the same skeleton for every window. Status texts go to
-// `progress`; a failure carries the text the window shows (15034, 15035 or 15083).
-Result<SystemInfo> connect_panel(Session& s, SearchKind kind, Progress* progress = nullptr);
+// `progress`; a failure carries the text the window shows (15034, 15035 or 15083, or
+// whatever `accept` refused the device with).
+Result<SystemInfo> connect_panel(Session& s, SearchKind kind, Progress* progress = nullptr,
+                                 const AcceptDevice& accept = {});
 
 }  // namespace vq::link
