@@ -1,0 +1,249 @@
+#include "settings/config_report.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "memory/channels.hpp"
+#include "memory/phone_numbers.hpp"
+#include "memory/registered_devices.hpp"
+#include "memory/type_names.hpp"
+#include "shell/messages.hpp"
+
+namespace vq::settings {
+
+using memory::Configuration;
+using memory::ImageId;
+using memory::PageId;
+
+namespace {
+
+std::string hex2(std::uint8_t b) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned>(b));
+  return buf;
+}
+
+std::string model_name(std::uint16_t model) {
+  switch (model) {
+    case 517: return shell::msg(15042);
+    case 526: return shell::msg(15044);
+    default: return "модель " + std::to_string(model);
+  }
+}
+
+ReportSection device_section(const Configuration& c) {
+  ReportSection s{"device", "Прибор", {}, false, 0, {}};
+  const auto& d = c.device;
+  s.fields.push_back({"device_type", "Тип прибора", std::to_string(d.device_type)});
+  s.fields.push_back({"platform", "Платформа", std::to_string(d.platform)});
+  s.fields.push_back({"version", "Версия ПО",
+                      std::to_string(d.version[0]) + "." + std::to_string(d.version[1]) + "." +
+                          std::to_string(d.version[2])});
+  return s;
+}
+
+ReportSection registered_devices_section(const Configuration& c) {
+  const auto& table = c.image(ImageId::registered_devices);
+  ReportSection s{"registered_devices", "Зарегистрированные устройства системы", {}, false, 0, {}};
+  s.fields.push_back({"count", "Количество", std::to_string(table.byte_at(0))});
+  memory::for_each_counted_device(table, [&](std::size_t at, std::uint16_t model) {
+    const std::string number = std::to_string(table.byte_at(at) + 1);
+    s.fields.push_back({"device_" + number, "Устройство " + number, model_name(model)});
+  });
+  return s;
+}
+
+ReportSection phone_section(const Configuration& c) {
+  const auto& table = c.page(PageId::phone_numbers);
+  ReportSection s{"phone_numbers", "Телефонные номера", {}, false, 0, {}};
+  for (int n = 0; n < 8; ++n) {
+    // Cleared numbers are zero bytes, not filler: no number either way.
+    bool cleared = true;
+    for (std::size_t i = 0; i < memory::kPhoneNumberBytes; ++i)
+      cleared = cleared && table.byte_at(memory::phone_number_offset(n) + i) == 0;
+    const auto text = cleared ? std::string() : memory::phone_number_text(table, n);
+    if (!text.empty())
+      s.fields.push_back({"number_" + std::to_string(n + 1), "Номер " + std::to_string(n + 1), text});
+  }
+  return s;
+}
+
+ReportSection channel_section(const Configuration& c) {
+  const auto& table = c.page(PageId::channels);
+  ReportSection s{"channels", "Каналы оповещения", {}, false, 0, {}};
+  s.fields.push_back({"count", "Каналов используется", std::to_string(table.byte_at(0))});
+  for (int k = 0; k < 8; ++k) {
+    const bool used = [&] {
+      for (int r = 0; r < 8; ++r)
+        if (table.byte_at(memory::channel_record_offset(r)) == k + 1) return true;
+      return false;
+    }();
+    if (!used) continue;
+    const std::string n = std::to_string(k + 1);
+    s.fields.push_back({"channel_" + n, "Канал " + n,
+                        "оповещение " + memory::notice_type_name(memory::channel_notice_type(table, k)) +
+                            ", телефонная запись " + std::to_string(memory::channel_telephone_record(table, k)) +
+                            ", тип коммуникатора " + std::to_string(memory::channel_communicator_type(table, k))});
+  }
+  return s;
+}
+
+ReportSection password_section(const Configuration& c, ImageId id, const char* key, const char* title,
+                               bool show) {
+  const auto& pw = c.image(id);
+  ReportSection s{key, title, {}, false, 0, {}};
+  std::string digits;
+  for (std::size_t i = 0; i < pw.length(); ++i) {
+    const auto b = pw.byte_at(i);
+    if (b >= 0x80 && b <= 0x89) digits += static_cast<char>('0' + (b - 0x80));
+  }
+  s.fields.push_back({"password", "Пароль", digits.empty() ? "(не задан)" : show ? digits : "***"});
+  return s;
+}
+
+ReportSection raw_section(std::string_view key, const memory::TMemoryBlock& block) {
+  ReportSection s{std::string(key), std::string(key), {}, true, block.start_address(), {}};
+  const auto d = block.data();
+  s.bytes.assign(d.begin(), d.end());
+  return s;
+}
+
+std::string json_escape(std::string_view in) {
+  std::string out;
+  for (unsigned char ch : in) {
+    switch (ch) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (ch < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", ch);
+          out += buf;
+        } else {
+          out += static_cast<char>(ch);
+        }
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<ReportSection> build_report(const Configuration& c, const ReportOptions& options) {
+  std::vector<ReportSection> report;
+  report.push_back(device_section(c));
+  report.push_back(registered_devices_section(c));
+  report.push_back(phone_section(c));
+  report.push_back(channel_section(c));
+  report.push_back(password_section(c, ImageId::first_password, "first_password", "Пароль пользователя",
+                                    options.show_secrets));
+  report.push_back(password_section(c, ImageId::second_password, "second_password", "Пароль инженера",
+                                    options.show_secrets));
+  for (const auto& slot : memory::config_slots()) {
+    const bool decoded = slot.is_page ? (static_cast<PageId>(slot.index) == PageId::phone_numbers ||
+                                         static_cast<PageId>(slot.index) == PageId::channels)
+                                      : (static_cast<ImageId>(slot.index) == ImageId::registered_devices ||
+                                         static_cast<ImageId>(slot.index) == ImageId::first_password ||
+                                         static_cast<ImageId>(slot.index) == ImageId::second_password);
+    if (decoded) continue;
+    const auto name = slot.is_page ? memory::spec(static_cast<PageId>(slot.index)).name
+                                   : memory::spec(static_cast<ImageId>(slot.index)).name;
+    report.push_back(raw_section(name, c.slot(slot)));
+  }
+  return report;
+}
+
+std::string render_text(const std::vector<ReportSection>& report) {
+  std::string out;
+  for (const auto& s : report) {
+    out += "== " + s.title + " ==\n";
+    if (!s.raw) {
+      for (const auto& f : s.fields) out += "  " + f.label + ": " + f.value + "\n";
+      continue;
+    }
+    char head[96];
+    std::snprintf(head, sizeof head, "  адрес 0x%06X, %zu байт\n", s.address, s.bytes.size());
+    out += head;
+    bool any = false;
+    for (std::size_t row = 0; row < s.bytes.size(); row += 16) {
+      const std::size_t end = std::min(row + 16, s.bytes.size());
+      if (std::all_of(s.bytes.begin() + static_cast<std::ptrdiff_t>(row),
+                      s.bytes.begin() + static_cast<std::ptrdiff_t>(end), [](auto b) { return b == 0; }))
+        continue;
+      any = true;
+      char off[32];
+      std::snprintf(off, sizeof off, "  %05zx:", row);
+      out += off;
+      for (std::size_t i = row; i < end; ++i) out += " " + hex2(s.bytes[i]);
+      out += "\n";
+    }
+    out += any ? "  (строки из одних нулей не показаны)\n" : "  (все байты нулевые)\n";
+  }
+  return out;
+}
+
+std::string render_json(const std::vector<ReportSection>& report) {
+  std::string out = "{\n  \"format\": \"vantorq-config/1\",\n  \"sections\": [";
+  for (std::size_t i = 0; i < report.size(); ++i) {
+    const auto& s = report[i];
+    out += i ? ",\n    {" : "\n    {";
+    out += "\"key\": \"" + json_escape(s.key) + "\", \"title\": \"" + json_escape(s.title) + "\", ";
+    if (s.raw) {
+      out += "\"address\": " + std::to_string(s.address) + ", \"length\": " + std::to_string(s.bytes.size()) +
+             ", \"hex\": \"";
+      for (auto b : s.bytes) out += hex2(b);
+      out += "\"}";
+      continue;
+    }
+    out += "\"fields\": [";
+    for (std::size_t f = 0; f < s.fields.size(); ++f) {
+      const auto& fl = s.fields[f];
+      out += (f ? ", " : "") + std::string("{\"key\": \"") + json_escape(fl.key) + "\", \"label\": \"" +
+             json_escape(fl.label) + "\", \"value\": \"" + json_escape(fl.value) + "\"}";
+    }
+    out += "]}";
+  }
+  out += "\n  ]\n}\n";
+  return out;
+}
+
+std::vector<std::string> diff_reports(const std::vector<ReportSection>& a, const std::vector<ReportSection>& b) {
+  std::vector<std::string> lines;
+  std::map<std::string, const ReportSection*> right;
+  for (const auto& s : b) right[s.key] = &s;
+  for (const auto& s : a) {
+    auto it = right.find(s.key);
+    if (it == right.end()) continue;
+    const ReportSection& t = *it->second;
+    if (!s.raw) {
+      std::map<std::string, const ReportField*> fields_b;
+      for (const auto& f : t.fields) fields_b[f.key] = &f;
+      for (const auto& f : s.fields) {
+        auto fb = fields_b.find(f.key);
+        const std::string other = fb == fields_b.end() ? "—" : fb->second->value;
+        if (other != f.value) lines.push_back(s.title + ": " + f.label + ": " + f.value + " → " + other);
+        if (fb != fields_b.end()) fields_b.erase(fb);
+      }
+      for (const auto& [key, f] : fields_b) lines.push_back(s.title + ": " + f->label + ": — → " + f->value);
+      continue;
+    }
+    if (s.address != t.address || s.bytes.size() != t.bytes.size()) {
+      lines.push_back(s.title + ": адрес/длина " + std::to_string(s.address) + "/" + std::to_string(s.bytes.size()) +
+                      " → " + std::to_string(t.address) + "/" + std::to_string(t.bytes.size()));
+    }
+    const std::size_t n = std::min(s.bytes.size(), t.bytes.size());
+    for (std::size_t i = 0; i < n; ++i) {
+      if (s.bytes[i] == t.bytes[i]) continue;
+      char buf[64];
+      std::snprintf(buf, sizeof buf, " +%zu: 0x%02x → 0x%02x", i, s.bytes[i], t.bytes[i]);
+      lines.push_back(s.title + buf);
+    }
+  }
+  return lines;
+}
+
+}  // namespace vq::settings
