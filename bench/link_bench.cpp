@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <thread>
 
-#include "link/bridge_server.hpp"
 #include "link/bridge_transport.hpp"
 #include "link/table_commands.hpp"
 #include "sim/sim_endpoint.hpp"
+#include "support/bridge_server_thread.hpp"
 
 using namespace vq;
 
@@ -47,21 +47,11 @@ void BM_TableWriteRead_InProcess(benchmark::State& state) {
 
 void BM_TableWriteRead_UnixBridge(benchmark::State& state) {
   sim::VirtualPanel panel;
-  const auto path = std::filesystem::temp_directory_path() / ("vq-bench-" + std::to_string(::getpid()) + ".sock");
-  const std::string uri = "unix:" + path.string();
-  std::atomic<bool> stop{false}, listening{false};
-  link::ServeOptions options;
-  options.on_listening = [&](const std::string&) { listening = true; };
-  std::thread server([&] { (void)link::serve_bridge(panel, uri, stop, options); });
-  while (!listening) std::this_thread::yield();
-  {
-    auto endpoint = link::BridgeEndpoint::open(uri);
-    link::UsbLink usb(std::shared_ptr<link::Endpoint>(std::move(*endpoint)));
-    if (usb.discover() != 1) state.SkipWithError("bridge not reachable");
-    transfer(state, usb);
-  }
-  stop = true;
-  server.join();
+  test::BridgeServerThread server(panel);
+  auto endpoint = link::BridgeEndpoint::open(server.uri());
+  link::UsbLink usb(std::shared_ptr<link::Endpoint>(std::move(*endpoint)));
+  if (usb.discover() != 1) state.SkipWithError("bridge not reachable");
+  transfer(state, usb);
 }
 
 }  // namespace

@@ -10,11 +10,11 @@
 
 #include <unistd.h>
 
-#include "link/bridge_server.hpp"
 #include "link/bridge_transport.hpp"
 #include "memory/configuration.hpp"
 #include "settings/full_transfer.hpp"
 #include "sim/sim_endpoint.hpp"
+#include "support/bridge_server_thread.hpp"
 
 using namespace vq;
 
@@ -38,21 +38,11 @@ void BM_ReadAllWriteAll_InProcess(benchmark::State& state) {
 
 void BM_ReadAllWriteAll_UnixBridge(benchmark::State& state) {
   sim::VirtualPanel panel;
-  const auto path = std::filesystem::temp_directory_path() / ("vq-sbench-" + std::to_string(::getpid()) + ".sock");
-  const std::string uri = "unix:" + path.string();
-  std::atomic<bool> stop{false}, listening{false};
-  link::ServeOptions options;
-  options.on_listening = [&](const std::string&) { listening = true; };
-  std::thread server([&] { (void)link::serve_bridge(panel, uri, stop, options); });
-  while (!listening) std::this_thread::yield();
-  {
-    auto endpoint = link::BridgeEndpoint::open(uri);
-    link::UsbLink usb(std::shared_ptr<link::Endpoint>(std::move(*endpoint)));
-    link::NoPacing pacing;
-    read_write(state, usb, pacing);
-  }
-  stop = true;
-  server.join();
+  test::BridgeServerThread server(panel);
+  auto endpoint = link::BridgeEndpoint::open(server.uri());
+  link::UsbLink usb(std::shared_ptr<link::Endpoint>(std::move(*endpoint)));
+  link::NoPacing pacing;
+  read_write(state, usb, pacing);
 }
 
 // Our time per operation next to the fixed waits the real panel gets with pacing spec.

@@ -1,5 +1,6 @@
 #include "link/system_search.hpp"
 
+#include "link/block_exchange.hpp"
 #include "link/frames.hpp"
 #include "shell/messages.hpp"
 
@@ -17,10 +18,6 @@ Result<> write_logged_a(Session& s, ByteView bytes) {
     if (auto w = s.link.write_byte(b); !w) return w;
   }
   return {};
-}
-
-void log_buffer(Session& s, ByteView bytes) {
-  for (std::size_t i = 0; i < bytes.size(); ++i) s.log(buffer_line(i, bytes[i]));
 }
 
 }  // namespace
@@ -78,12 +75,8 @@ Result<SystemInfo> FindSystemBlock(Session& s) {
   s.link.flush(UsbLink::Pipe::write);
   s.link.flush(UsbLink::Pipe::read);
   s.log("Команда поиска системы");
-  s.log("Отсылаем...");
-  log_buffer(s, request);
-  if (auto w = s.link.write_bytes(request); !w) {
-    s.log(kTextCantSendSearch);
-    return fail(Error{kFindWriteFailed, 0, std::string(kTextCantSendSearch), w.error().text});
-  }
+  if (auto w = send_block_request(s, request, kTextCantSendSearch); !w)
+    return fail(with_code(w.error(), kFindWriteFailed));
   s.link.flush(UsbLink::Pipe::write);
   s.wait_ms(20);
   s.log("Принимаем...");
@@ -95,25 +88,10 @@ Result<SystemInfo> FindSystemBlock(Session& s) {
     s.log(r.error().text);
     return fail(with_code(r.error(), kFindReceiveError));
   }
-  if (answer[0] != kAnswerStart) {
-    s.log(kTextBadPacket);
-    return fail(std::string(kTextBadPacket), kFindBadPacket);
-  }
-  if (!crc_matches(answer, kCrcStartB)) {
-    s.log(kTextCrcError);
-    return fail(std::string(kTextCrcError), kFindCrcError);
-  }
+  if (auto c = check_block_answer(s, answer); !c)
+    return fail(with_code(c.error(), answer[0] != kAnswerStart ? kFindBadPacket : kFindCrcError));
   const SystemInfo info = parse_system_answer(answer);
-  s.link.flush(UsbLink::Pipe::read);
-
-  const Bytes receipt = pc_receipt(0xFF);
-  s.log("Отсылаем...");
-  log_buffer(s, receipt);
-  if (auto w = s.link.write_bytes(receipt); !w) {
-    s.log(kTextCantSendReceipt);
-    return fail(Error{kFindWriteFailed, 0, std::string(kTextCantSendReceipt), w.error().text});
-  }
-  s.link.flush(UsbLink::Pipe::write);
+  if (auto w = send_block_receipt(s); !w) return fail(with_code(w.error(), kFindWriteFailed));
   return info;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "link/block_exchange.hpp"
 #include "link/frames.hpp"
 #include "shell/messages.hpp"
 
@@ -35,10 +36,6 @@ Result<> read_receipt(Session& s, ReceiptKind kind) {
   std::uint8_t receipt[kReceipt];
   if (auto r = read_each_byte(s, receipt); !r) return r;
   return judge_receipt(receipt, kind);
-}
-
-void log_buffer(Session& s, ByteView bytes) {
-  for (std::size_t i = 0; i < bytes.size(); ++i) s.log(buffer_line(i, bytes[i]));
 }
 
 std::string numbered(const char* format, long long value) {
@@ -156,12 +153,9 @@ Result<> ReadTable(Session& s, std::span<std::uint8_t> out, std::uint16_t table,
 }
 
 Result<std::size_t> ReadTableDirect(Session& s, std::uint16_t table, std::uint32_t address, Bytes& out) {
-  const Bytes request = table_read_request(Convention::B, table, address);
   flush_both(s);
-  s.log("Отсылаем...");
-  log_buffer(s, request);
-  if (auto w = s.link.write_bytes(request); !w)
-    return fail(Error{0, 15017, std::string(kTextCantSendRead), w.error().text});
+  if (auto w = send_block_request(s, table_read_request(Convention::B, table, address), kTextCantSendRead, 15017); !w)
+    return std::unexpected(w.error());
   s.link.flush(Pipe::write);
 
   Bytes answer(kReadBlockFrame, 0);
@@ -182,34 +176,16 @@ Result<std::size_t> ReadTableDirect(Session& s, std::uint16_t table, std::uint32
     return fail(std::string(kTextBadPacket));
   }
   log_buffer(s, answer);
-  if (!crc_matches(answer, kCrcStartB)) {
-    s.log(kTextCrcError);
-    return fail(std::string(kTextCrcError));
-  }
+  if (auto c = check_block_answer(s, answer); !c) return std::unexpected(c.error());
   out.insert(out.end(), answer.begin() + 2, answer.end() - 2);
-
-  s.link.flush(Pipe::read);
-  const Bytes receipt = pc_receipt(0xFF);
-  s.log("Отсылаем...");
-  log_buffer(s, receipt);
-  if (auto w = s.link.write_bytes(receipt); !w) {
-    s.log(kTextCantSendReceipt);
-    return fail(Error{0, 0, std::string(kTextCantSendReceipt), w.error().text});
-  }
-  s.link.flush(Pipe::write);
+  if (auto w = send_block_receipt(s); !w) return std::unexpected(w.error());
   return n - 4;
 }
 
 Result<> ReadTableDirectory(Session& s, TableDirectory& dir) {
-  const Bytes request = directory_request();
   flush_both(s);
   s.log("Команда управления сценарием");
-  s.log("Отсылаем...");
-  log_buffer(s, request);
-  if (auto w = s.link.write_bytes(request); !w) {
-    s.log(kTextCantSendScenario);
-    return fail(Error{0, 15013, std::string(kTextCantSendScenario), w.error().text});
-  }
+  if (auto w = send_block_request(s, directory_request(), kTextCantSendScenario, 15013); !w) return w;
   s.link.flush(Pipe::write);
   s.wait_ms(100);
   s.log("Принимаем...");
@@ -220,11 +196,7 @@ Result<> ReadTableDirectory(Session& s, TableDirectory& dir) {
     s.log(got.error().text);
     return std::unexpected(got.error());
   }
-  switch (check_answer(answer, Convention::B)) {
-    case AnswerCheck::bad_packet: s.log(kTextBadPacket); return fail(std::string(kTextBadPacket));
-    case AnswerCheck::crc_error: s.log(kTextCrcError); return fail(std::string(kTextCrcError));
-    case AnswerCheck::good: break;
-  }
+  if (auto c = check_block_answer(s, answer); !c) return c;
   for (std::size_t i = 0; i < dir.entries.size(); ++i) {
     const std::size_t at = 2 + 10 * i;
     auto& e = dir.entries[i];
@@ -234,15 +206,7 @@ Result<> ReadTableDirectory(Session& s, TableDirectory& dir) {
     s.log(numbered(("Абсолютный адрес " + name + " - %lld").c_str(), e.address));
     s.log(numbered(("Длина таблицы " + name + " - %lld").c_str(), e.length));
   }
-  s.link.flush(Pipe::read);
-  const Bytes receipt = pc_receipt(0xFF);
-  s.log("Отсылаем...");
-  log_buffer(s, receipt);
-  if (auto w = s.link.write_bytes(receipt); !w) {
-    s.log(kTextCantSendReceipt);
-    return fail(Error{0, 0, std::string(kTextCantSendReceipt), w.error().text});
-  }
-  s.link.flush(Pipe::write);
+  if (auto w = send_block_receipt(s); !w) return w;
   if (dir.entries[0].length == 0) return fail("Прибор сообщил пустой журнал событий", kDirectoryEmpty);
   return {};
 }

@@ -12,10 +12,10 @@
 
 #include <unistd.h>
 
-#include "link/bridge_server.hpp"
 #include "link/bridge_transport.hpp"
 #include "link/session.hpp"
 #include "sim/sim_endpoint.hpp"
+#include "support/bridge_server_thread.hpp"
 
 namespace vq::test {
 
@@ -107,13 +107,7 @@ class PanelRig {
     link_->discover();
   }
 
-  ~PanelRig() {
-    link_.reset();
-    if (server_.joinable()) {
-      stop_ = true;
-      server_.join();
-    }
-  }
+  ~PanelRig() { link_.reset(); }
 
   PanelRig(const PanelRig&) = delete;
   PanelRig& operator=(const PanelRig&) = delete;
@@ -136,30 +130,20 @@ class PanelRig {
 
  private:
   void start_bridge() {
-    static std::atomic<int> serial{0};
-    socket_ = std::filesystem::temp_directory_path() /
-              ("vq-rig-" + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".sock");
-    const std::string uri = "unix:" + socket_.string();
     device_ = std::make_unique<CountingDevice>(*panel);
-    link::ServeOptions options;
-    options.on_listening = [this](const std::string&) { listening_ = true; };
-    server_ = std::thread([this, uri, options] { (void)link::serve_bridge(*device_, uri, stop_, options); });
-    while (!listening_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    auto bridge = link::BridgeEndpoint::open(uri);
+    server_ = std::make_unique<BridgeServerThread>(*device_);
+    auto bridge = link::BridgeEndpoint::open(server_->uri());
     auto counting = std::make_shared<CountingEndpoint>(std::move(*bridge));
     counter_ = counting.get();
     link_ = std::make_unique<link::UsbLink>(counting);
   }
 
   RigKind kind_;
+  std::unique_ptr<CountingDevice> device_;
+  std::unique_ptr<BridgeServerThread> server_;  // stops before the device it serves goes
   std::unique_ptr<link::UsbLink> link_;
   std::unique_ptr<link::Session> session_;
-  std::unique_ptr<CountingDevice> device_;
   CountingEndpoint* counter_ = nullptr;
-  std::filesystem::path socket_;
-  std::thread server_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> listening_{false};
 };
 
 }  // namespace vq::test
