@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
 
   Action action;
   add_identify_command(app, g, action);
+  add_config_command(app, g, action);
   add_sim_command(app, action);
 
   CLI11_PARSE(app, argc, argv);
