@@ -118,4 +118,49 @@ TEST_F(Cli, SimServeAnswersAClientOverTcp) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
+TEST_F(Cli, ConfigReadShowWriteAndDiff) {
+  const auto a = (dir / "a.cfg").string();
+  auto read = run("--device sim config read -o " + a);
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_NE(read.out.find("Тип прибора: Сорвел-630М-Q. Версия ПО: 2.4.7"), std::string::npos);
+  EXPECT_EQ(std::filesystem::file_size(a), 67867u);
+  EXPECT_NE(read.err.find("Чтение настроек из прибора успешно завершено!"), std::string::npos);
+
+  auto write = run("--device sim config write " + a + " --verify");
+  EXPECT_EQ(write.status, 0) << write.err;
+  EXPECT_NE(write.out.find("Проверка: прибор хранит записанное без отличий"), std::string::npos);
+
+  auto show = run("config show " + a);
+  EXPECT_EQ(show.status, 0) << show.err;
+  EXPECT_NE(show.out.find("== Прибор =="), std::string::npos);
+  auto json = run("config show --json " + a);
+  EXPECT_EQ(json.out.rfind("{\n  \"format\": \"vantorq-config/1\"", 0), 0u) << json.out.substr(0, 80);
+
+  // A copy with one byte changed in the control time table (its entry is the file's last).
+  const auto b = (dir / "b.cfg").string();
+  std::filesystem::copy_file(a, b);
+  {
+    std::fstream f(b, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(67867 - 256 + 10);
+    f.put(static_cast<char>(0x07));
+  }
+  auto diff = run("config diff " + a + " " + b);
+  EXPECT_EQ(diff.status, 0) << diff.err;
+  EXPECT_NE(diff.out.find("control_times +10: 0x00 → 0x07"), std::string::npos) << diff.out;
+  EXPECT_EQ(run("config diff " + a + " " + a).out, "Конфигурации совпадают\n");
+}
+
+TEST_F(Cli, ConfigRefusesBadFilesAndPlaces) {
+  const auto bad = (dir / "bad.cfg").string();
+  std::ofstream(bad) << "short";
+  for (const std::string& args : {"config show " + bad, "--device sim config write " + bad}) {
+    auto r = run(args);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_NE(r.err.find("повреждён"), std::string::npos) << r.err;
+  }
+  auto r = run("--device sim config read -o " + (dir / "no" / "such" / "x.cfg").string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Не удалось сохранить файл конфигурации"), std::string::npos) << r.err;
+}
+
 }  // namespace
