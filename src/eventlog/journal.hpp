@@ -1,0 +1,60 @@
+#pragma once
+// The event log as the panel keeps it: the journal and its six companion tables, each one
+// table image, and what the companions say once parsed.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/table_commands.hpp"
+#include "link/trace.hpp"
+#include "memory/memory_block.hpp"
+
+namespace vq::eventlog {
+
+// In the order the panel's table directory lists them.
+enum class JournalTable : std::uint8_t {
+  event_log,
+  sect_names,
+  sect_name_pointers,
+  add_info,
+  reg_devs,
+  reg_rpds,
+  razdel_types,
+};
+inline constexpr std::size_t kJournalTables = 7;
+inline constexpr std::size_t kRecordSize = 16;
+
+struct Journal {
+  // Images of exactly the lengths the directory gave.
+  std::array<std::unique_ptr<memory::TMemoryBlock>, kJournalTables> images;
+
+  // Empty images (zero bytes) with the directory's numbers, addresses and lengths.
+  static Journal from_directory(const link::TableDirectory& dir);
+
+  memory::TMemoryBlock& image(JournalTable t) { return *images[static_cast<std::size_t>(t)]; }
+  const memory::TMemoryBlock& image(JournalTable t) const { return *images[static_cast<std::size_t>(t)]; }
+  std::size_t record_count() const { return image(JournalTable::event_log).length() / kRecordSize; }
+};
+
+struct Module {
+  std::uint8_t address = 0;
+  std::uint16_t type = 0;
+};
+
+// What the companion tables hold, decoded.
+struct Companions {
+  std::vector<std::string> partition_names;  // UTF-8; partition k+1 at index k
+  bool names_parsed = true;                  // false when SectNames held no zero byte
+  std::vector<std::uint16_t> name_pointers;
+  std::uint16_t journal_vector = 0;
+  std::vector<Module> modules;               // RegDevs: 3-byte entries
+  Bytes radio_types;                         // RegRPDs: type of radio device k+1 at k
+  Bytes partition_types;                     // RazdelTypes: type of partition k+1 at k
+};
+
+// Parses the companions from the images, writing the diagnostic lines the read writes.
+Companions parse_companions(const Journal& journal, link::Trace* trace = nullptr);
+
+}  // namespace vq::eventlog
