@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
 
   GlobalOptions g;
   app.add_option("--device", g.device,
-                 "Where the panel is: usb, sim (built-in virtual panel), tcp:HOST:PORT or unix:PATH (link bridge)")
+                 "Where the panel is: usb, sim (built-in virtual panel with demo contents), sim:empty, tcp:HOST:PORT or unix:PATH (link bridge)")
       ->capture_default_str();
   app.add_option("--pacing", g.pacing, "Protocol waits: spec (as the panel needs) or none; default spec for usb")
       ->check(CLI::IsMember({"spec", "none"}));

@@ -4,7 +4,7 @@
 
 #include "cli/commands.hpp"
 #include "link/bridge_server.hpp"
-#include "sim/virtual_panel.hpp"
+#include "sim/demo_panel.hpp"
 
 namespace vq::cli {
 namespace {
@@ -19,6 +19,7 @@ struct ServeOptions {
   int platform = 0x61;
   std::string firmware = "2.4.7";
   int chunk = 254;
+  bool empty = false;
 };
 
 Result<std::array<std::uint8_t, 3>> parse_version(const std::string& text) {
@@ -34,7 +35,8 @@ Result<std::array<std::uint8_t, 3>> parse_version(const std::string& text) {
 int serve(const ServeOptions& o) {
   auto version = parse_version(o.firmware);
   if (!version) return report_failure(version.error());
-  sim::VirtualPanel panel;
+  auto made = sim::make_panel(!o.empty);
+  sim::VirtualPanel& panel = *made;
   panel.identity().device_type = static_cast<std::uint16_t>(o.device_type);
   panel.identity().platform = static_cast<std::uint16_t>(o.platform);
   panel.identity().version = *version;
@@ -71,6 +73,7 @@ void add_sim_command(CLI::App& app, Action& action) {
   cmd->add_option("--chunk", o.chunk, "Data bytes per single-frame read answer (1..254)")
       ->check(CLI::Range(1, 254))
       ->capture_default_str();
+  cmd->add_flag("--empty", o.empty, "Start blank instead of with the demo configuration and journal");
   cmd->callback([&action] { action = [] { return serve(o); }; });
 }
 

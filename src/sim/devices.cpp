@@ -2,6 +2,7 @@
 
 #include "link/bridge_transport.hpp"
 #include "link/usb_transport.hpp"
+#include "sim/demo_panel.hpp"
 #include "sim/sim_endpoint.hpp"
 
 namespace vq::sim {
@@ -21,8 +22,8 @@ Result<std::shared_ptr<link::Endpoint>> open_device(std::string_view uri, const 
     }
     return std::make_shared<link::UsbEndpoint>(std::move(ids));
   }
-  if (uri == "sim") {
-    auto panel = options.sim_panel ? options.sim_panel : std::make_shared<VirtualPanel>();
+  if (uri == "sim" || uri == "sim:empty") {
+    auto panel = options.sim_panel ? options.sim_panel : make_panel(uri == "sim");
     return std::make_shared<SimEndpoint>(std::move(panel));
   }
   if (uri.starts_with("tcp:") || uri.starts_with("unix:")) {
@@ -31,7 +32,7 @@ Result<std::shared_ptr<link::Endpoint>> open_device(std::string_view uri, const 
     return std::shared_ptr<link::Endpoint>(std::move(*bridge));
   }
   return fail("Неизвестное устройство «" + std::string(uri) +
-              "»: ожидается usb, sim, tcp:HOST:PORT или unix:PATH");
+              "»: ожидается usb, sim, sim:empty, tcp:HOST:PORT или unix:PATH");
 }
 
 std::string default_pacing(std::string_view uri) { return uri == "usb" ? "spec" : "none"; }

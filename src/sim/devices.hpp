@@ -1,6 +1,6 @@
 #pragma once
-// A device URI turned into an endpoint: usb, sim (the built-in virtual panel),
-// tcp:HOST:PORT or unix:PATH (the link bridge).
+// A device URI turned into an endpoint: usb, sim (the built-in virtual panel with its demo
+// contents), sim:empty (a blank one), tcp:HOST:PORT or unix:PATH (the link bridge).
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,7 +13,7 @@ namespace vq::sim {
 
 struct DeviceOptions {
   std::vector<std::string> usb_ids;          // "VID:PID" texts; VANTORQ_USB_IDS when empty
-  std::shared_ptr<VirtualPanel> sim_panel;   // the panel behind `sim`; a fresh one when null
+  std::shared_ptr<VirtualPanel> sim_panel;   // the panel behind `sim`; made afresh when null
 };
 
 Result<std::shared_ptr<link::Endpoint>> open_device(std::string_view uri, const DeviceOptions& options = {});
