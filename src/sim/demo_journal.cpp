@@ -18,7 +18,6 @@ constexpr std::array<std::uint16_t, 74> kEventIds = {
 
 constexpr std::array<std::string_view, 8> kPartitionNames = {
     "Офис 1 этаж", "Склад", "Серверная", "Бухгалтерия", "Раздел 5", "Котельная", "Коридор", "Проходная"};
-constexpr std::array<std::uint8_t, 8> kPartitionTypes = {0, 0, 2, 0, 0, 4, 1, 0};
 constexpr std::array<std::uint8_t, 10> kRadioTypes = {1, 2, 3, 4, 18, 31, 33, 35, 65, 90};
 struct DemoModule {
   std::uint8_t address;
@@ -52,7 +51,9 @@ void load_demo_journal(VirtualPanel& panel, std::size_t records) {
     append_u16(devs, m.type);
   }
   const Bytes rpds(kRadioTypes.begin(), kRadioTypes.end());
-  const Bytes types(kPartitionTypes.begin(), kPartitionTypes.end());
+  // Partition types as the panel's own partition table holds them (type, flags per partition).
+  Bytes types(96);
+  for (std::size_t k = 0; k < types.size(); ++k) types[k] = mem[0x40 + 2 * k];
 
   const std::uint32_t log_address = dir[0].address;
   const std::array<const Bytes*, 6> companions = {&names, &pointers, &add_info, &devs, &rpds, &types};
