@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,41 +82,72 @@ TEST_F(Cli, FailuresExitNonZeroWithOneLineOnStderr) {
   }
 }
 
+// `vantorq-cli sim serve` in a child process, stopped with SIGTERM when the object goes.
+class ServedPanel {
+ public:
+  explicit ServedPanel(std::vector<std::string> args) {
+    int pipefd[2];
+    EXPECT_EQ(::pipe(pipefd), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipefd[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipefd[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::string path = VQ_CLI_PATH;
+    args.insert(args.begin(), {path, "sim", "serve"});
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    EXPECT_EQ(posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipefd[1]);
+    std::string line;
+    char ch = 0;
+    while (::read(pipefd[0], &ch, 1) == 1 && ch != '\n') line += ch;
+    ::close(pipefd[0]);
+    const auto at = line.find(": ");
+    if (at != std::string::npos) uri_ = line.substr(at + 2);
+  }
+  ~ServedPanel() { stop(); }
+
+  const std::string& uri() const { return uri_; }
+  int stop() {
+    if (pid_ <= 0) return status_;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, &status_, 0);
+    pid_ = 0;
+    return status_;
+  }
+
+ private:
+  pid_t pid_ = 0;
+  int status_ = -1;
+  std::string uri_;
+};
+
 TEST_F(Cli, SimServeAnswersAClientOverTcp) {
-  int pipefd[2];
-  ASSERT_EQ(::pipe(pipefd), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipefd[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, pipefd[0]);
-  std::string path = VQ_CLI_PATH;
-  std::vector<std::string> args = {path, "sim", "serve", "--listen", "tcp:127.0.0.1:0", "--firmware", "2.4.10"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(pipefd[1]);
-
-  std::string first_line;
-  char ch = 0;
-  while (::read(pipefd[0], &ch, 1) == 1 && ch != '\n') first_line += ch;
-  ::close(pipefd[0]);
-  const auto at = first_line.find("tcp:");
-  ASSERT_NE(at, std::string::npos) << first_line;
-  const std::string uri = first_line.substr(at);
-
-  auto r = run("--device " + uri + " identify");
+  ServedPanel served({"--listen", "tcp:127.0.0.1:0", "--firmware", "2.4.10"});
+  ASSERT_EQ(served.uri().rfind("tcp:127.0.0.1:", 0), 0u) << served.uri();
+  auto r = run("--device " + served.uri() + " identify");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "Тип прибора: Сорвел-630М-Q. Версия ПО: 2.4.10\n");
   // One client after another.
-  EXPECT_EQ(run("--device " + uri + " identify").status, 0);
-
-  ::kill(pid, SIGTERM);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+  EXPECT_EQ(run("--device " + served.uri() + " identify").status, 0);
+  const int status = served.stop();
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+TEST_F(Cli, ConfigurationMovesFromOnePanelToABlankOneByteExact) {
+  ServedPanel demo({"--listen", "unix:" + (dir / "demo.sock").string()});
+  ServedPanel blank({"--empty", "--listen", "unix:" + (dir / "blank.sock").string()});
+  const auto a = (dir / "demo.cfg").string(), b = (dir / "copy.cfg").string();
+  auto read = run("--device " + demo.uri() + " config read -o " + a);
+  ASSERT_EQ(read.status, 0) << read.err;
+  auto write = run("--device " + blank.uri() + " config write --verify " + a);
+  ASSERT_EQ(write.status, 0) << write.err;
+  EXPECT_NE(write.out.find("без отличий"), std::string::npos) << write.out;
+  ASSERT_EQ(run("--device " + blank.uri() + " config read -o " + b).status, 0);
+  EXPECT_EQ(run("config diff " + a + " " + b).out, "Конфигурации совпадают\n");
 }
 
 TEST_F(Cli, ConfigReadShowWriteAndDiff) {
