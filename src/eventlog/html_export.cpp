@@ -1,0 +1,178 @@
+#include "eventlog/html_export.hpp"
+
+#include <system_error>
+
+#include "shell/messages.hpp"
+
+namespace vq::eventlog {
+
+namespace {
+
+constexpr int kMsgReportTitle = 15265;  // "Журнал событий. Создан "
+
+// Kept byte for byte the same as resources/report.css, so the program needs no file.
+constexpr std::string_view kDefaultCss = R"css(/* Event log report: a plain, printable table.
+   Written only when missing, so local changes are kept. */
+body {
+  margin: 1.5em 2em;
+  font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif;
+  font-size: 10pt;
+  color: #000;
+  background: #fff;
+}
+h1 {
+  margin: 0 0 0.8em;
+  font-size: 14pt;
+  font-weight: bold;
+}
+table {
+  border-collapse: collapse;
+  width: 100%;
+}
+td {
+  padding: 3px 6px;
+  border: 1px solid #b8b8b8;
+  vertical-align: top;
+  text-align: left;
+}
+td.tableTitle {
+  font-weight: bold;
+  background: #dde3ea;
+  border-bottom: 2px solid #606060;
+}
+/* The page has no row end tags: every row after the header is a <tr> the browser
+   closes itself, so the header is the first row and the data rows follow it. */
+tr:nth-child(even) td.tableBody {
+  background: #f3f5f7;
+}
+@media print {
+  body {
+    margin: 0;
+    font-size: 9pt;
+  }
+  h1 {
+    font-size: 12pt;
+  }
+  td {
+    border-color: #000;
+  }
+  td.tableTitle {
+    background: none;
+    border-bottom-width: 2px;
+  }
+  tr:nth-child(even) td.tableBody {
+    background: #eee;
+    -webkit-print-color-adjust: exact;
+    print-color-adjust: exact;
+  }
+  tr {
+    page-break-inside: avoid;
+    break-inside: avoid;
+  }
+}
+)css";
+
+class Lines {
+ public:
+  void add(std::string_view line) {
+    text_ += line;
+    text_ += "\r\n";
+  }
+  std::string take() { return std::move(text_); }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace
+
+std::string html_escape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      case '\r': out += "&#13;"; break;
+      case '\n': out += "&#10;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string html_report_text(const std::vector<EventRow>& rows, const EventDateTime& now) {
+  const std::string heading = html_escape(shell::msg(kMsgReportTitle) + report_time_text(now));
+  Lines page;
+  page.add(R"(<!DOCTYPE html PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">)");
+  page.add(R"(<link rel="stylesheet" type="text/css" href="report.css"/>)");
+  page.add("<html>");
+  page.add("<head>");
+  // First in the head, before any non-ASCII text, where a browser looks for it.
+  page.add(R"(<meta charset="utf-8">)");
+  page.add("<title>" + heading + "</title>");
+  page.add("</head>");
+  page.add("<body>");
+  page.add("<h1>" + heading + "</h1>");
+  page.add("<table>");
+
+  const auto cell = [&](std::string_view cls, std::size_t column, std::string_view text) {
+    const std::string_view width = column == 0 ? "50px" : "200px";
+    page.add("<td class=" + std::string(cls) + " style=\"width:" + std::string(width) + ";\">" + html_escape(text) +
+             "</td>");
+  };
+  for (std::size_t c = 0; c < kShownColumnCount; ++c) cell("tableTitle", c, kListColumnCaptions[kShownListColumns[c]]);
+  // No end-of-row tags: each "<tr>" opens the next row and the browser closes the last.
+  page.add("<tr>");
+  for (const auto& row : rows) {
+    const auto cells = shown_cells(row);
+    for (std::size_t c = 0; c < kShownColumnCount; ++c) cell("tableBody", c, cells[c]);
+    page.add("<tr>");
+  }
+
+  page.add("</table>");
+  page.add("</body>");
+  page.add("</html>");
+  return page.take();
+}
+
+std::string html_report_file_name(const EventDateTime& now) {
+  std::string name = report_time_text(now);
+  for (char& c : name)
+    if (c == '.' || c == ':' || c == ' ') c = '_';
+  return name + ".htm";
+}
+
+std::string_view default_report_css() { return kDefaultCss; }
+
+Result<std::filesystem::path> write_html_report(const std::vector<EventRow>& rows,
+                                                const std::filesystem::path& report_folder, const Clock& clock) {
+  std::error_code ec;
+  std::filesystem::create_directories(report_folder, ec);
+  if (ec) return fail("Не удалось создать папку отчётов " + report_folder.string() + ": " + ec.message());
+  if (!std::filesystem::is_directory(report_folder, ec))
+    return fail("Не удалось создать папку отчётов " + report_folder.string() + ": это не папка");
+
+  // A stylesheet already there is the user's: never replaced.
+  const auto css = report_folder / kReportStylesheetName;
+  if (!std::filesystem::exists(css, ec)) {
+    PendingFile temp(css);
+    int err = temp.create();
+    if (!err) err = temp.write_all(kDefaultCss);
+    if (!err) err = temp.commit(/*replace=*/false);
+    if (err && err != EEXIST)
+      return fail("Не удалось записать таблицу стилей " + css.string() + ": " +
+                  std::error_code(err, std::generic_category()).message());
+  }
+
+  const EventDateTime now = clock();
+  const auto page = report_folder / html_report_file_name(now);
+  if (auto written = write_file_atomically(page, html_report_text(rows, now), "отчёт"); !written)
+    return std::unexpected(std::move(written.error()));
+  return page;
+}
+
+}  // namespace vq::eventlog
