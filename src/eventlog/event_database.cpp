@@ -284,10 +284,11 @@ void EventDatabase::Close::operator()(sqlite3* db) const { sqlite3_close_v2(db);
 
 fs::path EventDatabase::file_in(const fs::path& data_folder) { return data_folder / "Report" / "meslog.db"; }
 
-Result<EventDatabase> EventDatabase::open(const fs::path& data_folder) {
-  const fs::path file = file_in(data_folder);
+Result<EventDatabase> EventDatabase::open(const fs::path& data_folder) { return open_file(file_in(data_folder)); }
+
+Result<EventDatabase> EventDatabase::open_file(const fs::path& file) {
   std::error_code ec;
-  fs::create_directories(file.parent_path(), ec);
+  if (file.has_parent_path()) fs::create_directories(file.parent_path(), ec);
   if (ec) return fail("Не удалось создать папку " + file.parent_path().string() + ": " + ec.message());
 
   sqlite3* raw = nullptr;

@@ -83,6 +83,8 @@ class EventDatabase {
   // Creates the Report folder, the file and its tables when missing; refuses a file that is
   // no database or whose tables lack the fields.
   static Result<EventDatabase> open(const std::filesystem::path& data_folder);
+  // The same for a database file named by the user.
+  static Result<EventDatabase> open_file(const std::filesystem::path& file);
 
   EventDatabase(EventDatabase&&) noexcept = default;
   EventDatabase& operator=(EventDatabase&&) noexcept = default;

@@ -33,8 +33,17 @@ struct Journal {
   // Empty images (zero bytes) with the directory's numbers, addresses and lengths.
   static Journal from_directory(const link::TableDirectory& dir);
 
-  memory::TMemoryBlock& image(JournalTable t) { return *images[static_cast<std::size_t>(t)]; }
-  const memory::TMemoryBlock& image(JournalTable t) const { return *images[static_cast<std::size_t>(t)]; }
+  // A table not read or not in a file is an empty image, never a null one.
+  memory::TMemoryBlock& image(JournalTable t) {
+    auto& slot = images[static_cast<std::size_t>(t)];
+    if (!slot) slot = std::make_unique<memory::TMemoryBlock>(0, 0);
+    return *slot;
+  }
+  const memory::TMemoryBlock& image(JournalTable t) const {
+    static const memory::TMemoryBlock kEmpty(0, 0);
+    const auto& slot = images[static_cast<std::size_t>(t)];
+    return slot ? *slot : kEmpty;
+  }
   std::size_t record_count() const { return image(JournalTable::event_log).length() / kRecordSize; }
 };
 

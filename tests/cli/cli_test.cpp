@@ -200,4 +200,52 @@ TEST_F(Cli, ConfigRefusesBadFilesAndPlaces) {
   EXPECT_NE(r.err.find("Не удалось сохранить файл конфигурации"), std::string::npos) << r.err;
 }
 
+TEST_F(Cli, LogReadShowQueryAndExport) {
+  const auto data = (dir / "data").string();
+  const auto rpt = (dir / "j.rpt").string();
+  auto read = run("--device sim --data-dir " + data + " log read -o " + rpt);
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_NE(read.out.find("Событий: 640"), std::string::npos) << read.out;
+  EXPECT_TRUE(std::filesystem::exists(dir / "data" / "Report" / "meslog.db"));
+
+  auto csv = run("log show --csv " + rpt);
+  EXPECT_EQ(csv.status, 0) << csv.err;
+  EXPECT_EQ(csv.out.rfind("#,EventID,Дата/Время,Событие,Область действия,Детализация события,Источник события\r\n1,", 0),
+            0u)
+      << csv.out.substr(0, 200);
+  EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 641);
+
+  auto last = run("--data-dir " + data + " log query --last 3 --csv");
+  EXPECT_EQ(last.status, 0) << last.err;
+  EXPECT_EQ(std::count(last.out.begin(), last.out.end(), '\n'), 4);
+
+  // Filter values are data, never SQL.
+  for (const std::string hostile : {"x' OR '1'='1", "'; DROP TABLE CurrentLog; --"}) {
+    auto q = run("--data-dir " + data + " log query --csv --partition \"" + hostile + "\"");
+    EXPECT_EQ(q.status, 0) << q.err;
+    EXPECT_EQ(std::count(q.out.begin(), q.out.end(), '\n'), 1) << hostile;
+  }
+  auto all = run("--data-dir " + data + " log query --csv");
+  EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 641);
+}
+
+TEST_F(Cli, LogExportAndRefusals) {
+  const auto rpt = (dir / "j.rpt").string();
+  ASSERT_EQ(run("--device sim --data-dir " + (dir / "d").string() + " log read -o " + rpt).status, 0);
+  auto exp = run("log export " + rpt + " --html " + (dir / "Report").string() + " --xlsx " + (dir / "j.xlsx").string() +
+                 " --csv " + (dir / "j.csv").string());
+  EXPECT_EQ(exp.status, 0) << exp.err;
+  EXPECT_TRUE(std::filesystem::exists(dir / "Report" / "report.css"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "j.xlsx"));
+  EXPECT_EQ(slurp(dir / "j.csv"), run("log show --csv " + rpt).out);
+
+  std::ofstream(dir / "bad.rpt") << "garbage";
+  auto bad = run("log show " + (dir / "bad.rpt").string());
+  EXPECT_EQ(bad.status, 1);
+  auto word = run("--device sim log fill-test --code-word wrong");
+  EXPECT_EQ(word.status, 1);
+  EXPECT_NE(word.err.find("Вы не прошли проверку!"), std::string::npos) << word.err;
+  EXPECT_EQ(run("--device sim log fill-test --code-word Колокольчики").status, 0);
+}
+
 }  // namespace
