@@ -7,6 +7,7 @@
 #include "eventlog/csv_export.hpp"
 #include "eventlog/decoder.hpp"
 #include "eventlog/event_database.hpp"
+#include "eventlog/export.hpp"
 #include "eventlog/html_export.hpp"
 #include "eventlog/journal_reader.hpp"
 #include "eventlog/log_file.hpp"
@@ -30,6 +31,7 @@ struct LogOptions {
   std::vector<std::uint32_t> event_ids;
   std::string html, xlsx, csv_out;
   std::string code_word;
+  bool open = false;
 };
 
 struct LoadedLog {
@@ -183,10 +185,14 @@ int log_export(const LogOptions& o) {
     auto page = eventlog::write_html_report(log->rows, o.html);
     if (!page) return report_failure(page.error());
     std::printf("%s\n", page->string().c_str());
+    if (o.open)
+      if (auto r = eventlog::open_with_desktop(*page); !r) std::fprintf(stderr, "%s\n", r.error().full().c_str());
   }
   if (!o.xlsx.empty()) {
     if (auto r = eventlog::write_xlsx(log->rows, o.xlsx); !r) return report_failure(r.error());
     std::printf("%s\n", o.xlsx.c_str());
+    if (o.open)
+      if (auto r = eventlog::open_with_desktop(o.xlsx); !r) std::fprintf(stderr, "%s\n", r.error().full().c_str());
   }
   if (!o.csv_out.empty()) {
     if (auto r = eventlog::write_csv(log->rows, o.csv_out); !r) return report_failure(r.error());
@@ -253,6 +259,7 @@ void add_log_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   auto* html = exp->add_option("--html", o.html, "Folder for the HTML page (named by the date and time)");
   auto* xlsx = exp->add_option("--xlsx", o.xlsx, "Workbook to write (.xlsx)");
   auto* csv = exp->add_option("--csv", o.csv_out, "CSV file to write");
+  exp->add_flag("--open", o.open, "Open the page or workbook with the desktop's default application");
   exp->callback([&action, html, xlsx, csv] {
     if (html->count() + xlsx->count() + csv->count() == 0)
       throw CLI::ValidationError("export", "one of --html, --xlsx or --csv is needed");
