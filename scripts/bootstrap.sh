@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  libusb-1.0-0-dev libcli11-dev libsqlite3-dev libxlsxwriter-dev
+  libusb-1.0-0-dev libftdi1-dev libcli11-dev libsqlite3-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 
