@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <expected>
 #include <limits>
@@ -16,6 +15,8 @@
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "util/atomic_file.hpp"
 
 #include "memory/ini_file.hpp"
 #include "memory/ini_image.hpp"
@@ -84,78 +85,7 @@ Result<Layout> lay_out(const Journal& journal, const memory::IdentifiedDevice& d
   return out;
 }
 
-// The temporary file until it is renamed over the target; removed if we never get there.
-class TempFile {
- public:
-  TempFile() = default;
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  ~TempFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  // 0 or the errno of the failure. A new name each time (O_EXCL): a stale or foreign file of
-  // the same name is never written through.
-  int create(const std::filesystem::path& target) {
-    static std::atomic<unsigned> counter{0};
-    const auto folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      auto candidate = folder / ("." + target.filename().string() + "." + num(static_cast<std::uint64_t>(::getpid())) +
-                                 "." + num(counter++) + ".tmp");
-      fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd_ >= 0) {
-        path_ = std::move(candidate);
-        return 0;
-      }
-      if (errno != EEXIST) return errno;
-    }
-    return EEXIST;
-  }
-  int write_all(ByteView part) {
-    while (!part.empty()) {
-      const auto n = ::write(fd_, part.data(), part.size());
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return errno;
-      }
-      if (n == 0) return EIO;
-      part = part.subspan(static_cast<std::size_t>(n));
-    }
-    return 0;
-  }
-  int sync_and_close() {
-    if (::fsync(fd_) != 0) return errno;
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    return rc == 0 ? 0 : errno;
-  }
-  int rename_to(const std::filesystem::path& target) {
-    if (::rename(path_.c_str(), target.c_str()) != 0) return errno;
-    path_.clear();
-    return 0;
-  }
-  int fd() const { return fd_; }
 
- private:
-  int fd_ = -1;
-  std::filesystem::path path_;
-};
-
-// ---- reading ---------------------------------------------------------------------------
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // The whole file, or the failure in words (path and the system's reason).
 Result<Bytes> read_whole(const std::filesystem::path& file, const std::string& what, std::uint64_t max_size) {
@@ -335,13 +265,7 @@ Result<> save_log_file(const Journal& journal, const memory::IdentifiedDevice& d
   if (const int err = temp.sync_and_close()) return failed(reason(err));
   if (const int err = temp.rename_to(file)) return failed(reason(err));
 
-  // The rename reaches the disk only with the folder; losing it leaves the old file, which is
-  // still whole, so a failure here is not reported.
-  const auto folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-  if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    (void)::fsync(dir);
-    ::close(dir);
-  }
+  sync_folder_of(file);
   return {};
 }
 
