@@ -34,30 +34,6 @@ std::string four(int n) {
   return s.size() < 4 ? std::string(4 - s.size(), '0') + s : s;
 }
 
-int sync_path(const std::filesystem::path& path, int flags) {
-  const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-  if (fd < 0) return errno;
-  const int rc = ::fsync(fd) == 0 ? 0 : errno;
-  ::close(fd);
-  return rc;
-}
-
-// Never over an existing target, even one that appears while we write.
-int rename_no_replace(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-  // A file system without the flag: a hard link fails on an existing name just the same.
-  if (::link(from.c_str(), to.c_str()) == 0) {
-    ::unlink(from.c_str());
-    return 0;
-  }
-  if (errno == EEXIST) return EEXIST;
-  // Nor hard links (FAT): the last resort checks first and accepts the small race.
-  std::error_code ec;
-  if (std::filesystem::exists(to, ec)) return EEXIST;
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
 }  // namespace
 
 std::array<std::string, 4> stored_columns(const EventRow& row) {
@@ -81,69 +57,6 @@ EventDateTime local_now() {
 std::string report_time_text(const EventDateTime& t) {
   return two(t.day) + "." + two(t.month) + "." + four(t.year) + " " + two(t.hour) + ":" + two(t.minute) + ":" +
          two(t.second);
-}
-
-// ---- PendingFile -----------------------------------------------------------------------
-
-PendingFile::~PendingFile() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!path_.empty()) ::unlink(path_.c_str());
-}
-
-int PendingFile::create() {
-  static std::atomic<unsigned> counter{0};
-  const auto folder = target_.has_parent_path() ? target_.parent_path() : std::filesystem::path(".");
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    // Hidden, and ending in ".tmp", so a half-written export never looks like a report.
-    auto candidate = folder / ("." + target_.filename().string() + "." + std::to_string(::getpid()) + "." +
-                               std::to_string(counter++) + ".tmp");
-    fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ >= 0) {
-      path_ = std::move(candidate);
-      return 0;
-    }
-    if (errno != EEXIST) return errno;
-  }
-  return EEXIST;
-}
-
-int PendingFile::write_all(std::string_view data) {
-  while (!data.empty()) {
-    const auto n = ::write(fd_, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) return EIO;
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return 0;
-}
-
-int PendingFile::close_fd() {
-  if (fd_ < 0) return 0;
-  const int rc = ::close(fd_);
-  fd_ = -1;
-  return rc == 0 ? 0 : errno;
-}
-
-int PendingFile::commit(bool replace) {
-  if (fd_ >= 0) {
-    if (::fsync(fd_) != 0) return errno;
-    if (const int err = close_fd()) return err;
-  } else if (const int err = sync_path(path_, O_RDONLY)) {
-    return err;
-  }
-  if (replace) {
-    if (::rename(path_.c_str(), target_.c_str()) != 0) return errno;
-  } else if (const int err = rename_no_replace(path_, target_)) {
-    return err;
-  }
-  path_.clear();
-  // Losing only the folder's update leaves the old file, still whole: not worth a failure.
-  (void)sync_path(target_.has_parent_path() ? target_.parent_path() : std::filesystem::path("."),
-                  O_RDONLY | O_DIRECTORY);
-  return 0;
 }
 
 Result<> write_file_atomically(const std::filesystem::path& file, std::string_view contents, std::string_view what) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "eventlog/event_row.hpp"
+#include "util/atomic_file.hpp"
 #include "util/result.hpp"
 
 namespace vq::eventlog {
@@ -39,33 +40,6 @@ EventDateTime local_now();
 
 // "dd.mm.yyyy hh:mm:ss".
 std::string report_time_text(const EventDateTime& t);
-
-// A new temporary file beside the target, renamed over it by commit(); removed if commit()
-// is never reached, so a failed write leaves the old file (or none) and no temporary behind.
-class PendingFile {
- public:
-  explicit PendingFile(std::filesystem::path target) : target_(std::move(target)) {}
-  PendingFile(const PendingFile&) = delete;
-  PendingFile& operator=(const PendingFile&) = delete;
-  ~PendingFile();
-
-  // Creates the temporary (a new name each time, never an existing file); 0 or errno.
-  int create();
-  const std::filesystem::path& path() const { return path_; }
-  int fd() const { return fd_; }
-  // Everything written to fd(); 0 or errno.
-  int write_all(std::string_view data);
-  // Closes fd() for a writer that opens the temporary by its path(); 0 or errno.
-  int close_fd();
-  // Syncs the temporary, renames it over the target and syncs the folder; 0 or errno.
-  // With `replace` false an existing target is kept and EEXIST returned.
-  int commit(bool replace = true);
-
- private:
-  std::filesystem::path target_;
-  std::filesystem::path path_;
-  int fd_ = -1;
-};
 
 // The whole file through a PendingFile. `what` names the file in the error text.
 Result<> write_file_atomically(const std::filesystem::path& file, std::string_view contents, std::string_view what);

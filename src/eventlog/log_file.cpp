@@ -249,8 +249,8 @@ Result<> save_log_file(const Journal& journal, const memory::IdentifiedDevice& d
   if (!layout) return failed(layout.error().text);
   const ByteView bytes = layout->bytes;
 
-  TempFile temp;
-  if (const int err = temp.create(file)) return failed(reason(err));
+  PendingFile temp(file);
+  if (const int err = temp.create()) return failed(reason(err));
   // A replaced file keeps its permissions; a new one gets the umask's.
   struct stat old {};
   if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(temp.fd(), old.st_mode & 07777);
@@ -262,10 +262,8 @@ Result<> save_log_file(const Journal& journal, const memory::IdentifiedDevice& d
     at = layout->section_end[p];
     report(progress, kSavePercent[p]);
   }
-  if (const int err = temp.sync_and_close()) return failed(reason(err));
-  if (const int err = temp.rename_to(file)) return failed(reason(err));
+  if (const int err = temp.commit()) return failed(reason(err));
 
-  sync_folder_of(file);
   return {};
 }
 

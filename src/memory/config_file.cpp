@@ -190,8 +190,8 @@ Result<> save_configuration(const Configuration& config, const std::filesystem::
   const auto layout = lay_out(config);
   const ByteView bytes = layout.bytes;
 
-  TempFile temp;
-  if (const int err = temp.create(file)) return failed(err);
+  PendingFile temp(file);
+  if (const int err = temp.create()) return failed(err);
   // A replaced file keeps its permissions; a new one gets the umask's.
   struct stat old {};
   if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(temp.fd(), old.st_mode & 07777);
@@ -203,10 +203,8 @@ Result<> save_configuration(const Configuration& config, const std::filesystem::
     at = layout.entry_end[s];
     report(progress, save_percent(s));
   }
-  if (const int err = temp.sync_and_close()) return failed(err);
-  if (const int err = temp.rename_to(file)) return failed(err);
+  if (const int err = temp.commit()) return failed(err);
 
-  sync_folder_of(file);
   return {};
 }
 

@@ -3,36 +3,41 @@
 // in the same folder, synced, then renamed over the target. Also an owned descriptor for
 // reading.
 #include <filesystem>
+#include <string_view>
 
 #include "util/bytes.hpp"
 
 namespace vq {
 
-// The temporary file until it is renamed over the target; removed if we never get there.
+// The temporary file until it is committed over the target; removed if we never get there.
 // Every call returns 0 or the errno of the failure.
-class TempFile {
+class PendingFile {
  public:
-  TempFile() = default;
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  ~TempFile();
+  explicit PendingFile(std::filesystem::path target) : target_(std::move(target)) {}
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+  ~PendingFile();
 
-  // A new name each time (O_EXCL): a stale or foreign file of the same name is never
-  // written through.
-  int create(const std::filesystem::path& target);
-  int write_all(ByteView part);
-  int sync_and_close();
-  int rename_to(const std::filesystem::path& target);
+  // Creates the temporary: a new hidden name each time (O_EXCL), so a stale or foreign file
+  // of the same name is never written through.
+  int create();
+  const std::filesystem::path& path() const { return path_; }
   int fd() const { return fd_; }
+  int write_all(ByteView data);
+  int write_all(std::string_view data) {
+    return write_all(ByteView(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
+  }
+  // Closes fd() for a writer that opens the temporary by its path().
+  int close_fd();
+  // Syncs the temporary, renames it over the target and syncs the folder. With `replace`
+  // false an existing target is kept and EEXIST returned.
+  int commit(bool replace = true);
 
  private:
-  int fd_ = -1;
+  std::filesystem::path target_;
   std::filesystem::path path_;
+  int fd_ = -1;
 };
-
-// Makes a rename in `file`'s folder reach the disk; failures are not reported because the
-// old file, still whole, is what a crash would leave.
-void sync_folder_of(const std::filesystem::path& file);
 
 class FileDescriptor {
  public:
