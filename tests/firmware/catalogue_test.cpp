@@ -2,8 +2,11 @@
 // and dropped files.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "firmware/catalogue.hpp"
@@ -127,6 +130,19 @@ TEST(FirmwareStamp, DateAndTimeButOnlyTheDateAtMidnight) {
   EXPECT_EQ(stamp_text(t), "05.03.2026");
   t.tm_sec = 1;
   EXPECT_EQ(stamp_text(t), "05.03.2026 00:00:01");
+
+  // A row's file time goes through the local clock: a local midnight shows no time.
+  for (auto [hour, shown] : {std::pair{0, "05.03.2026"}, std::pair{14, "05.03.2026 14:00:00"}}) {
+    std::tm local{};
+    local.tm_year = 2026 - 1900;
+    local.tm_mon = 2;
+    local.tm_mday = 5;
+    local.tm_hour = hour;
+    local.tm_isdst = -1;
+    CatalogueRow row;
+    row.written = std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(std::mktime(&local)));
+    EXPECT_EQ(row.date_text(), shown);
+  }
 }
 
 TEST_F(FirmwareFiles, ListingByTheStartMasksSortsSkipsAndShowsTheModelsVersion) {
