@@ -123,6 +123,16 @@ ListReport Catalogue::list_soft_files(const fs::path& base, std::string_view mas
   return report;
 }
 
+ListReport Catalogue::list_all_soft_files(const fs::path& base, int start_mode) {
+  ListReport all;
+  for (auto mask : kShowAllMasks) {
+    auto one = list_soft_files(base, mask, start_mode);
+    all.added += one.added;
+    all.skipped.insert(all.skipped.end(), one.skipped.begin(), one.skipped.end());
+  }
+  return all;
+}
+
 Result<> Catalogue::add_file(const fs::path& file) {
   if (has_name(file.filename().string())) return fail(message_error(15031));
   auto row = hand_added_row(file);

@@ -19,6 +19,9 @@ inline constexpr int kDeviceFirmwareMode = 1;
 // Masks listed when the window is shown, in this order.
 inline constexpr std::string_view kShowAllMasks[] = {"630M*.*", "517*.*", "526*.*"};
 
+// The firmware folder inside the data folder.
+inline std::filesystem::path firmware_folder(const std::filesystem::path& data_dir) { return data_dir / "Base"; }
+
 struct CatalogueRow {
   std::string name;          // file name with extension, no folder
   std::string version_text;  // listing: by model; added by hand: always three numbers
@@ -55,6 +58,8 @@ class Catalogue {
   // model's version text. No duplicate or extension test here. Outside the device
   // firmware start mode it does nothing.
   ListReport list_soft_files(const std::filesystem::path& base, std::string_view mask, int start_mode);
+  // Every known firmware file, as the window fills the list when it is shown.
+  ListReport list_all_soft_files(const std::filesystem::path& base, int start_mode);
 
   // The open dialog's file: refused with 15031 when its name is already listed.
   Result<> add_file(const std::filesystem::path& file);
