@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
   add_identify_command(app, g, action);
   add_config_command(app, g, action);
   add_log_command(app, g, action);
+  add_firmware_command(app, g, action);
   add_sim_command(app, action);
 
   CLI11_PARSE(app, argc, argv);

@@ -248,4 +248,33 @@ TEST_F(Cli, LogExportAndRefusals) {
   EXPECT_EQ(run("--device sim log fill-test --code-word Колокольчики").status, 0);
 }
 
+TEST_F(Cli, FirmwareListCheckAndWriteOverUsb) {
+  const auto base = dir / "Base";
+  std::filesystem::create_directories(base);
+  auto put = [&](const char* name, std::initializer_list<int> header, std::size_t body) {
+    std::ofstream f(base / name, std::ios::binary);
+    for (int b : header) f.put(static_cast<char>(b));
+    for (std::size_t i = 0; i < body; ++i) f.put(static_cast<char>(i));
+  };
+  put("630M_2_4_8.tsk", {0x76, 0x02, 0x61, 0x00, 2, 4, 8}, 500);
+  put("630M_other.tsk", {0x05, 0x02, 0x61, 0x00, 1, 1, 1}, 10);
+
+  auto list = run("firmware list --dir " + base.string());
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_NE(list.out.find("630M_2_4_8.tsk\t2.4.8\t507 байт"), std::string::npos) << list.out;
+
+  const auto good = (base / "630M_2_4_8.tsk").string();
+  EXPECT_EQ(run("--device sim firmware check " + good).status, 0);
+  auto wrong = run("--device sim firmware check " + (base / "630M_other.tsk").string());
+  EXPECT_EQ(wrong.status, 1);
+  EXPECT_NE(wrong.err.find("не соответствует типу"), std::string::npos) << wrong.err;
+
+  auto unconfirmed = run("--device sim firmware write " + good + " </dev/null");
+  EXPECT_EQ(unconfirmed.status, 1);
+  EXPECT_NE(unconfirmed.err.find("--yes"), std::string::npos) << unconfirmed.err;
+  auto written = run("--device sim firmware write --yes " + good);
+  EXPECT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(written.out, "Обновление ПО успешно завершено!\n");
+}
+
 }  // namespace
