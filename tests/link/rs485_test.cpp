@@ -218,3 +218,66 @@ TEST(Rs485WriteFailure, StopsBeforeTheWaitExceptForDataBlocksWhichWaitFirst) {
   EXPECT_EQ(dead.written, 10u + 204u);  // still one write per byte
   EXPECT_EQ(dead.reads, 0);
 }
+
+TEST(Rs485Uri, NoFtdiAdapterAtAnIndexIsRefused) {
+  auto a = open_adapter("ftdi:99");
+  ASSERT_FALSE(a);
+  EXPECT_NE(a.error().text.find("RS-485"), std::string::npos) << a.error().full();
+}
+
+namespace {
+
+// Answers every read with a scripted frame, whatever was written.
+class ScriptedAdapter final : public Adapter {
+ public:
+  explicit ScriptedAdapter(Bytes answer) : answer_(std::move(answer)) {}
+  Result<> write(ByteView) override { return {}; }
+  Result<std::size_t> read(std::span<std::uint8_t> buf, Millis) override {
+    const std::size_t n = std::min(buf.size(), answer_.size());
+    std::copy_n(answer_.begin(), n, buf.begin());
+    return n;
+  }
+  void purge() override {}
+
+ private:
+  Bytes answer_;
+};
+
+}  // namespace
+
+TEST(Rs485Answers, OnlyLengthAndCrcOfAnAnswerAreExamined) {
+  Bytes odd = build_frame(0x1111, 0x77, Bytes{0});  // other transaction, other command byte
+  odd[0] = 0x00;
+  odd[1] = 0x00;  // the preamble is outside the CRC
+  Bytes refused = build_frame(kTxnWriteInitTable, kCmdWriteTable, Bytes{1});
+  Bytes short_one = build_frame(kTxnWriteInitTable, kCmdWriteTable, Bytes{0});
+  short_one.pop_back();
+
+  struct Case {
+    const char* name;
+    Bytes answer;
+    std::string error;  // empty: success
+  };
+  const Case cases[] = {
+      {"odd preamble, transaction and command", odd, ""},
+      {"result code 1", refused, std::string(kTextRefused) + " 1"},
+      {"one byte short", short_one, std::string(kTextNoAnswer)},
+  };
+  for (const auto& c : cases) {
+    ScriptedAdapter adapter(c.answer);
+    vq::link::NoPacing pacing;
+    vq::link::VectorTrace trace;
+    Rs485Session s{adapter, pacing, &trace};
+    auto r = WriteInitTable485(s, 1, 0, 2, header11(0));
+    if (c.error.empty()) {
+      EXPECT_TRUE(r) << c.name << ": " << r.error().full();
+    } else {
+      ASSERT_FALSE(r) << c.name;
+      EXPECT_EQ(r.error().text, c.error) << c.name;
+    }
+    // The answer is traced as it arrived, still scrambled.
+    auto at = std::find(trace.lines.begin(), trace.lines.end(), "Receive answer:");
+    ASSERT_NE(at, trace.lines.end()) << c.name;
+    EXPECT_EQ(std::vector<std::string>(at + 1, trace.lines.end()), lines_of(c.answer)) << c.name;
+  }
+}

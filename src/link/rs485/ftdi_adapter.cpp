@@ -73,7 +73,7 @@ Result<std::unique_ptr<Adapter>> open_ftdi_adapter(int index) {
   int rc = ftdi_usb_open_dev(ctx, at->dev);
   ftdi_list_free(&list);
   if (rc < 0) return refuse("ftdi_usb_open_dev");
-  // The same order as the vendor's open: baud, reset, line, time-outs; a failed step
+  // Baud, reset, line, time-outs in this order, as the adapter expects; a failed step
   // leaves nothing open.
   auto close_refuse = [&](const char* what) {
     Error e{0, 0, "Не удалось настроить адаптер RS-485", std::string(what) + ": " + ftdi_text(ctx)};
