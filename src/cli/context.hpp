@@ -17,6 +17,7 @@ struct GlobalOptions {
   std::string trace_file;
   std::optional<std::filesystem::path> data_dir;
   std::vector<std::string> usb_ids;
+  std::string rs485;  // adapter URI for the relay module: ftdi, ftdi:N or serial:PATH
 };
 
 class Context {

@@ -9,7 +9,10 @@
 #include "firmware/catalogue.hpp"
 #include "firmware/file_checks.hpp"
 #include "firmware/firmware_write.hpp"
+#include "firmware/firmware_write_rs485.hpp"
+#include "link/rs485/adapter.hpp"
 #include "shell/data_folders.hpp"
+#include "shell/messages.hpp"
 
 namespace vq::cli {
 namespace {
@@ -47,7 +50,75 @@ int firmware_list(const GlobalOptions& g, const FirmwareOptions& o) {
   return 0;
 }
 
+// The relay module behind the USB–RS-485 adapter named by --rs485.
+struct Rs485Link {
+  std::unique_ptr<link::rs485::Adapter> adapter;
+  std::unique_ptr<link::Pacing> pacing;
+  std::unique_ptr<link::FileTrace> trace;
+  std::unique_ptr<link::rs485::Rs485Session> session;
+};
+
+Result<Rs485Link> open_rs485(const GlobalOptions& g) {
+  Rs485Link l;
+  auto adapter = link::rs485::open_adapter(g.rs485);
+  if (!adapter) return fail(Error{0, 15034, shell::msg(15034), adapter.error().full()});
+  l.adapter = std::move(*adapter);
+  auto pacing = link::make_pacing(g.pacing.empty() ? "spec" : g.pacing);
+  if (!pacing) return std::unexpected(pacing.error());
+  l.pacing = std::move(*pacing);
+  if (!g.trace_file.empty()) l.trace = std::make_unique<link::FileTrace>(g.trace_file);
+  l.session = std::make_unique<link::rs485::Rs485Session>(
+      link::rs485::Rs485Session{*l.adapter, *l.pacing, l.trace.get()});
+  return l;
+}
+
+Result<firmware::ConnectedDevice> connect_and_check_rs485(link::rs485::Rs485Session& s, const std::string& file,
+                                                         link::Progress* progress) {
+  firmware::Catalogue catalogue;
+  if (auto added = catalogue.add_file(file); !added) return std::unexpected(added.error());
+  auto device = firmware::connect_rs485(s, progress);
+  if (!device) return std::unexpected(device.error());
+  if (auto checked = firmware::check_file(&catalogue.rows().front(), device->info); !checked)
+    return std::unexpected(checked.error());
+  return device;
+}
+
+bool confirmed(bool yes, TerminalProgress& progress) {
+  if (yes) return true;
+  if (::isatty(STDIN_FILENO) != 1) {
+    report_failure(Error{0, 0, "Запись не подтверждена: запустите с --yes или из терминала", {}});
+    return false;
+  }
+  progress.finish();
+  std::fprintf(stderr, "%s [да/нет] ", firmware::confirmation_question().c_str());
+  std::string answer;
+  std::getline(std::cin, answer);
+  if (answer == "да" || answer == "Да" || answer == "y" || answer == "yes") return true;
+  std::fprintf(stderr, "Запись отменена\n");
+  return false;
+}
+
+int firmware_rs485(const GlobalOptions& g, const FirmwareOptions& o, bool write) {
+  auto l = open_rs485(g);
+  if (!l) return report_failure(l.error());
+  TerminalProgress progress;
+  auto device = connect_and_check_rs485(*l->session, o.file, &progress);
+  if (!device) return report_failure(device.error());
+  if (!write) {
+    progress.finish();
+    std::printf("%s %s: файл %s подходит\n", device->name.c_str(), device->version_text.c_str(), o.file.c_str());
+    return 0;
+  }
+  if (!confirmed(o.yes, progress)) return 1;
+  std::fprintf(stderr, "Начатую запись ПО нельзя прервать: она идёт до конца или до ошибки.\n");
+  if (auto r = firmware::write_rs485(*l->session, o.file, &progress); !r) return report_failure(r.error());
+  progress.finish();
+  std::printf("Обновление ПО успешно завершено!\n");
+  return 0;
+}
+
 int firmware_check(const GlobalOptions& g, const FirmwareOptions& o) {
+  if (!g.rs485.empty()) return firmware_rs485(g, o, false);
   auto ctx = Context::open(g);
   if (!ctx) return report_failure(ctx.error());
   TerminalProgress progress;
@@ -60,26 +131,16 @@ int firmware_check(const GlobalOptions& g, const FirmwareOptions& o) {
 }
 
 int firmware_write(const GlobalOptions& g, const FirmwareOptions& o) {
+  if (!g.rs485.empty()) return firmware_rs485(g, o, true);
   auto ctx = Context::open(g);
   if (!ctx) return report_failure(ctx.error());
   auto& s = (*ctx)->session();
   TerminalProgress progress;
   auto device = connect_and_check(s, o.file, &progress);
   if (!device) return report_failure(device.error());
-  if (!o.yes) {
-    if (::isatty(STDIN_FILENO) != 1) {
-      s.link.close();
-      return report_failure(Error{0, 0, "Запись не подтверждена: запустите с --yes или из терминала", {}});
-    }
-    progress.finish();
-    std::fprintf(stderr, "%s [да/нет] ", firmware::confirmation_question().c_str());
-    std::string answer;
-    std::getline(std::cin, answer);
-    if (answer != "да" && answer != "Да" && answer != "y" && answer != "yes") {
-      s.link.close();
-      std::fprintf(stderr, "Запись отменена\n");
-      return 1;
-    }
+  if (!confirmed(o.yes, progress)) {
+    s.link.close();
+    return 1;
   }
   std::fprintf(stderr, "Начатую запись ПО нельзя прервать: она идёт до конца или до ошибки.\n");
   if (auto r = firmware::write_usb(s, o.file, &progress); !r) return report_failure(r.error());

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
   app.add_option("--timeout", g.timeout_ms, "Answer time-out in milliseconds")->capture_default_str();
   app.add_option("--trace", g.trace_file, "Write the exchange's diagnostic lines to FILE");
   app.add_option("--data-dir", g.data_dir, "Data folder (Conf, Base, Report)");
+  app.add_option("--rs485", g.rs485, "USB–RS-485 adapter for the relay module: ftdi, ftdi:N or serial:PATH");
   app.add_option("--usb-id", g.usb_ids, "USB VID:PID of the panel (hex); repeatable; also VANTORQ_USB_IDS");
 
   Action action;

@@ -5,6 +5,9 @@
 #include "cli/commands.hpp"
 #include "link/bridge_server.hpp"
 #include "sim/demo_panel.hpp"
+#include "sim/relay_module.hpp"
+
+#include <thread>
 
 namespace vq::cli {
 namespace {
@@ -20,6 +23,7 @@ struct ServeOptions {
   std::string firmware = "2.4.7";
   int chunk = 254;
   bool empty = false;
+  bool rs485_pty = false;
 };
 
 Result<std::array<std::uint8_t, 3>> parse_version(const std::string& text) {
@@ -44,15 +48,36 @@ int serve(const ServeOptions& o) {
 
   std::signal(SIGINT, on_stop_signal);
   std::signal(SIGTERM, on_stop_signal);
-  link::ServeOptions options;
-  options.on_listening = [](const std::string& uri) {
-    std::printf("Виртуальный прибор ждёт подключения: %s\n", uri.c_str());
+
+  // The relay module on a pseudo-terminal, for --rs485 serial:PATH.
+  sim::RelayModule relay;
+  std::optional<sim::RelayPty> pty;
+  std::thread relay_thread;
+  if (o.rs485_pty) {
+    auto opened = sim::open_relay_pty();
+    if (!opened) return report_failure(opened.error());
+    pty.emplace(std::move(*opened));
+    std::printf("Виртуальный модуль реле RS-485: serial:%s\n", pty->slave_path().c_str());
     std::fflush(stdout);
-  };
-  options.log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
-  auto r = link::serve_bridge(panel, o.listen, g_stop, options);
-  if (!r) return report_failure(r.error());
-  return 0;
+    relay_thread = std::thread([&] { pty->serve(relay, g_stop); });
+  }
+  int rc = 0;
+  if (!o.listen.empty()) {
+    link::ServeOptions options;
+    options.on_listening = [](const std::string& uri) {
+      std::printf("Виртуальный прибор ждёт подключения: %s\n", uri.c_str());
+      std::fflush(stdout);
+    };
+    options.log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+    if (auto r = link::serve_bridge(panel, o.listen, g_stop, options); !r) {
+      g_stop = true;
+      rc = report_failure(r.error());
+    }
+  } else {
+    while (!g_stop) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (relay_thread.joinable()) relay_thread.join();
+  return rc;
 }
 
 }  // namespace
@@ -62,7 +87,9 @@ void add_sim_command(CLI::App& app, Action& action) {
   sim->require_subcommand(1);
   auto* cmd = sim->add_subcommand("serve", "Serve the virtual panel over the link bridge until stopped");
   static ServeOptions o;
-  cmd->add_option("--listen", o.listen, "tcp:HOST:PORT (port 0 picks a free one) or unix:PATH")->required();
+  auto* listen = cmd->add_option("--listen", o.listen, "tcp:HOST:PORT (port 0 picks a free one) or unix:PATH");
+  auto* pty = cmd->add_flag("--rs485-pty", o.rs485_pty,
+                            "Also serve a virtual relay module on a pseudo-terminal (use --rs485 serial:PATH)");
   cmd->add_option("--device-type", o.device_type, "Device type code the panel reports")
       ->check(CLI::Range(0, 0xFFFF))
       ->capture_default_str();
@@ -74,7 +101,11 @@ void add_sim_command(CLI::App& app, Action& action) {
       ->check(CLI::Range(1, 254))
       ->capture_default_str();
   cmd->add_flag("--empty", o.empty, "Start blank instead of with the demo configuration and journal");
-  cmd->callback([&action] { action = [] { return serve(o); }; });
+  cmd->callback([&action, listen, pty] {
+    if (listen->count() + pty->count() == 0)
+      throw CLI::ValidationError("serve", "--listen or --rs485-pty is needed");
+    action = [] { return serve(o); };
+  });
 }
 
 }  // namespace vq::cli

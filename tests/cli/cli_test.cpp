@@ -277,4 +277,26 @@ TEST_F(Cli, FirmwareListCheckAndWriteOverUsb) {
   EXPECT_EQ(written.out, "Обновление ПО успешно завершено!\n");
 }
 
+TEST_F(Cli, FirmwareToTheRelayModuleOverARealPseudoTerminal) {
+  ServedPanel relay({"--rs485-pty"});
+  ASSERT_EQ(relay.uri().rfind("serial:", 0), 0u) << relay.uri();
+  const auto file = dir / "526_1_2_4.tsk";
+  {
+    std::ofstream f(file, std::ios::binary);
+    for (int b : {0x0E, 0x02, 0x05, 0x01, 1, 2, 4}) f.put(static_cast<char>(b));
+    for (int i = 0; i < 196; ++i) f.put(static_cast<char>(i));
+  }
+  const std::string rs485 = "--pacing none --rs485 " + relay.uri();
+  auto check = run(rs485 + " firmware check " + file.string());
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.out.find("Сорвел-526"), std::string::npos) << check.out;
+  auto write = run(rs485 + " firmware write --yes " + file.string());
+  EXPECT_EQ(write.status, 0) << write.err;
+  EXPECT_EQ(write.out, "Обновление ПО успешно завершено!\n");
+
+  auto missing = run("--rs485 serial:/nonexistent/tty firmware check " + file.string());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("Приборы марки Сорвел отключены от линии USB!"), std::string::npos) << missing.err;
+}
+
 }  // namespace
