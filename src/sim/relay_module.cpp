@@ -191,6 +191,7 @@ void RelayPty::serve(RelayModule& module, const std::atomic<bool>& stop) {
     pollfd p{master_, POLLIN, 0};
     int r = ::poll(&p, 1, 20);
     if (r < 0 && errno != EINTR) return;
+    if (r > 0 && (p.revents & (POLLNVAL | POLLERR))) return;  // nothing more will come
     if (r <= 0 || !(p.revents & POLLIN)) continue;
     auto n = ::read(master_, buf, sizeof buf);
     if (n <= 0) continue;
