@@ -281,3 +281,11 @@ TEST(Rs485Answers, OnlyLengthAndCrcOfAnAnswerAreExamined) {
     EXPECT_EQ(std::vector<std::string>(at + 1, trace.lines.end()), lines_of(c.answer)) << c.name;
   }
 }
+
+TEST(Rs485Frames, TooShortToBeAFrameIsNeverGood) {
+  for (std::size_t n : {std::size_t{0}, std::size_t{1}, kFrameOverhead - 1}) {
+    Bytes bytes(n, 0x55);
+    EXPECT_FALSE(descramble(bytes).ok) << n;
+    EXPECT_FALSE(decode_frame(bytes)) << n;
+  }
+}

@@ -35,7 +35,8 @@ Bytes build_frame(std::uint16_t txn, std::uint8_t command, ByteView data) {
 }
 
 CrcCheck descramble(std::span<std::uint8_t> frame) {
-  assert(frame.size() >= kFrameOverhead);
+  // Too short to hold a frame: not one, whatever its bytes.
+  if (frame.size() < kFrameOverhead) return {};
   const std::size_t n = frame.size();
   std::uint16_t crc = prefix_crc(frame);
   for (std::size_t i = 7; i < n - 2; ++i) {
