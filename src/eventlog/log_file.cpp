@@ -85,41 +85,6 @@ Result<Layout> lay_out(const Journal& journal, const memory::IdentifiedDevice& d
   return out;
 }
 
-
-
-// The whole file, or the failure in words (path and the system's reason).
-Result<Bytes> read_whole(const std::filesystem::path& file, const std::string& what, std::uint64_t max_size) {
-  const std::string name = file.string();
-  const auto cannot_open = [&](const std::string& why) {
-    return fail("Не удалось открыть " + what + " " + name + ": " + why);
-  };
-  const FileDescriptor fd{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
-  if (fd.get() < 0) return cannot_open(reason(errno));
-
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) return cannot_open(reason(errno));
-  if (S_ISDIR(st.st_mode)) return cannot_open(reason(EISDIR));
-  if (!S_ISREG(st.st_mode)) return cannot_open("это не обычный файл");
-  const auto size = static_cast<std::uint64_t>(st.st_size);
-  if (size > max_size)
-    return fail("Не удалось открыть " + what + " " + name + ": файл слишком большой (размер файла " + num(size) +
-                ", допускается не больше " + num(max_size) + ")");
-
-  Bytes bytes(static_cast<std::size_t>(size));
-  std::size_t got = 0;
-  while (got < bytes.size()) {
-    const auto n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return fail("Не удалось прочитать " + what + " " + name + ": " + reason(errno));
-    }
-    if (n == 0) break;  // the file shrank since fstat: check what is there
-    got += static_cast<std::size_t>(n);
-  }
-  bytes.resize(got);
-  return bytes;
-}
-
 struct Section {
   std::size_t position;  // in kLogFileOrder
   std::uint64_t offset;
@@ -269,7 +234,7 @@ Result<> save_log_file(const Journal& journal, const memory::IdentifiedDevice& d
 
 Result<> load_log_file(Journal& journal, memory::IdentifiedDevice& device, const std::filesystem::path& file,
                        link::Progress* progress) {
-  const auto bytes = read_whole(file, "файл журнала", kMaxFileSize);
+  const auto bytes = read_whole_file(file, "файл журнала", kMaxFileSize, "Не удалось открыть файл журнала " + file.string() + ": ");
   if (!bytes) return fail(bytes.error());
   const std::string name = file.string();
   return load_checked(journal, device, *bytes, progress, "Файл журнала " + name + " повреждён: ",
@@ -283,7 +248,8 @@ Result<> load_log_file_bytes(Journal& journal, memory::IdentifiedDevice& device,
 }
 
 Result<Journal> load_ini_journal(const std::filesystem::path& file, link::Progress* progress) {
-  const auto bytes = read_whole(file, "файл журнала старого формата", kMaxIniFileSize);
+  const auto bytes = read_whole_file(file, "файл журнала старого формата", kMaxIniFileSize,
+                                     "Не удалось открыть файл журнала старого формата " + file.string() + ": ");
   if (!bytes) return fail(bytes.error());
   const std::string name = file.string();
   const auto broken = [&](const std::string& why) {

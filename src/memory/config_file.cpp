@@ -82,8 +82,6 @@ Layout lay_out(const Configuration& config) {
   return out;
 }
 
-
-
 struct Entry {
   std::size_t slot;
   std::uint64_t offset;
@@ -209,35 +207,10 @@ Result<> save_configuration(const Configuration& config, const std::filesystem::
 }
 
 Result<> load_configuration(Configuration& config, const std::filesystem::path& file, link::Progress* progress) {
-  const std::string name = file.string();
-  const auto cannot_open = [&](const std::string& why) {
-    return fail("Не удалось открыть файл конфигурации " + name + ": " + why);
-  };
-  const FileDescriptor fd{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
-  if (fd.get() < 0) return cannot_open(reason(errno));
-
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) return cannot_open(reason(errno));
-  if (S_ISDIR(st.st_mode)) return cannot_open(reason(EISDIR));
-  if (!S_ISREG(st.st_mode)) return cannot_open("это не обычный файл");
-  const auto size = static_cast<std::uint64_t>(st.st_size);
-  if (size > kMaxFileSize)
-    return fail("Файл конфигурации " + name + " повреждён: файл слишком большой (размер файла " + num(size) +
-                ", допускается не больше " + num(kMaxFileSize) + ")");
-
-  Bytes bytes(static_cast<std::size_t>(size));
-  std::size_t got = 0;
-  while (got < bytes.size()) {
-    const auto n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return fail("Не удалось прочитать файл конфигурации " + name + ": " + reason(errno));
-    }
-    if (n == 0) break;  // the file shrank since fstat: check what is there
-    got += static_cast<std::size_t>(n);
-  }
-  bytes.resize(got);
-  return load_checked(config, bytes, progress, "Файл конфигурации " + name + " повреждён: ");
+  const std::string damaged = "Файл конфигурации " + file.string() + " повреждён: ";
+  auto bytes = read_whole_file(file, "файл конфигурации", kMaxFileSize, damaged);
+  if (!bytes) return std::unexpected(bytes.error());
+  return load_checked(config, *bytes, progress, damaged);
 }
 
 Result<> load_configuration_bytes(Configuration& config, ByteView bytes, link::Progress* progress) {

@@ -1,6 +1,7 @@
 #include "util/atomic_file.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -96,6 +97,38 @@ int PendingFile::commit(bool replace) {
   (void)sync_path(target_.has_parent_path() ? target_.parent_path() : std::filesystem::path("."),
                   O_RDONLY | O_DIRECTORY);
   return 0;
+}
+
+Result<Bytes> read_whole_file(const std::filesystem::path& file, std::string_view what, std::uint64_t max_size,
+                              std::string_view too_large_prefix) {
+  const std::string name = std::string(what) + " " + file.string();
+  const auto reason = [](int err) { return std::error_code(err, std::generic_category()).message(); };
+  const auto cannot_open = [&](const std::string& why) { return fail("Не удалось открыть " + name + ": " + why); };
+  const FileDescriptor fd{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
+  if (fd.get() < 0) return cannot_open(reason(errno));
+
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return cannot_open(reason(errno));
+  if (S_ISDIR(st.st_mode)) return cannot_open(reason(EISDIR));
+  if (!S_ISREG(st.st_mode)) return cannot_open("это не обычный файл");
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  if (size > max_size)
+    return fail(std::string(too_large_prefix) + "файл слишком большой (размер файла " + std::to_string(size) +
+                ", допускается не больше " + std::to_string(max_size) + ")");
+
+  Bytes bytes(static_cast<std::size_t>(size));
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const auto n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return fail("Не удалось прочитать " + name + ": " + reason(errno));
+    }
+    if (n == 0) break;  // the file shrank since fstat: check what is there
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return bytes;
 }
 
 FileDescriptor::~FileDescriptor() {

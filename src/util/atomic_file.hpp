@@ -1,11 +1,11 @@
 #pragma once
 // Writing a file so that a failure never harms the one already there: a new temporary file
-// in the same folder, synced, then renamed over the target. Also an owned descriptor for
-// reading.
+// in the same folder, synced, then renamed over the target. And reading one whole.
 #include <filesystem>
 #include <string_view>
 
 #include "util/bytes.hpp"
+#include "util/result.hpp"
 
 namespace vq {
 
@@ -38,6 +38,11 @@ class PendingFile {
   std::filesystem::path path_;
   int fd_ = -1;
 };
+
+// The whole regular file. Failures read "Не удалось открыть|прочитать <what> <path>: <reason>";
+// a file over `max_size` fails with `too_large_prefix` + "файл слишком большой (...)".
+Result<Bytes> read_whole_file(const std::filesystem::path& file, std::string_view what, std::uint64_t max_size,
+                              std::string_view too_large_prefix);
 
 class FileDescriptor {
  public:
