@@ -58,7 +58,6 @@ class TQDevSettingsForm : public QDialog {
   void MenuOnlineActionExecute();
   void FileOpenActionExecute();
   void FileSaveActionExecute();
-  void ReadServiceDataAction();
   // Device arrival and removal (libusb hot-plug, or a test).
   void device_arrived();
   void device_removed();

@@ -1,0 +1,408 @@
+// The settings window frame against the built-in virtual panel: modes, connect, read-all,
+// write-all, configuration files, cancel and closing.
+#include <QAction>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <fstream>
+
+#include "link/frames.hpp"
+#include "memory/configuration.hpp"
+#include "memory/memory_map.hpp"
+#include "settings/ui/dev_settings_form.hpp"
+#include "settings/ui/navigator.hpp"
+#include "shell/messages.hpp"
+#include "shell/ui/qt_text.hpp"
+#include "sim/demo_panel.hpp"
+#include "sim/virtual_panel.hpp"
+#include "support/recording_ui.hpp"
+
+using namespace vq;
+using namespace vq::gui;
+
+namespace {
+
+struct ActionStates {
+  bool connect, disconnect, read, write;
+};
+
+}  // namespace
+
+class DevSettingsFormTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  AppContext ctx_;
+  std::unique_ptr<test::ScopedRecordingUi> ui_;
+  std::unique_ptr<TQDevSettingsForm> form_;
+
+  QAction* action(const char* name) const { return form_->findChild<QAction*>(QString::fromLatin1(name)); }
+  ActionStates states() const {
+    return {action("MenuConnectAction")->isEnabled(), action("MenuDisonnectAction")->isEnabled(),
+            action("MenuReadAction")->isEnabled(), action("MenuWriteAction")->isEnabled()};
+  }
+  sim::VirtualPanel& panel() { return *ctx_.sim_panel; }
+  void set_default_mode(int mode) {
+    std::ofstream(ctx_.preferences_file) << "[System]\nDefaultMode=" << mode << "\n";
+  }
+  // Shows the window online and connects (which reads everything at once).
+  void connect_and_read() {
+    form_->show();
+    action("MenuOnlineAction")->trigger();
+    action("MenuConnectAction")->trigger();
+    form_->wait_for_transfer();
+  }
+  QStringList box_texts() const { return ui_->ui->texts(); }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    ctx_ = AppContext{};
+    ctx_.program_path = (dir_->path() + "/vantorq").toStdString();
+    ctx_.data_dir = (dir_->path() + "/data").toStdString();
+    ctx_.preferences_file = (dir_->path() + "/vantorq.ini").toStdString();
+    ctx_.device = "sim";
+    ctx_.pacing = "none";
+    ctx_.timeout_ms = 300;
+    ctx_.sim_panel = sim::make_panel(true);
+    ui_ = std::make_unique<test::ScopedRecordingUi>();
+    form_ = std::make_unique<TQDevSettingsForm>(ctx_);
+  }
+  void cleanup() {
+    if (form_) form_->wait_for_transfer();
+    form_.reset();
+    ui_.reset();
+    dir_.reset();
+  }
+
+  void starts_in_demo_without_preferences() {
+    form_->show();
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::demo);
+    QVERIFY(form_->demo_mode());
+    QVERIFY(form_->demo_configuration());
+    QCOMPARE(form_->status_text(2), QStringLiteral("Демо"));
+    const auto s = states();
+    QVERIFY(!s.connect && !s.disconnect && !s.read && !s.write);
+    QVERIFY(form_->findChild<QTimer*>("DemoTimer")->isActive());
+    QVERIFY(form_->configuration() != nullptr);
+    // Nothing connects on its own.
+    QTest::qWait(700);
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::demo);
+  }
+
+  void default_mode_online_connects_and_reads_on_its_own() {
+    set_default_mode(1);
+    form_->show();
+    QVERIFY(!form_->demo_configuration());
+    QVERIFY(form_->findChild<QTimer*>("OnlineTimer")->isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(form_->mode(), TQDevSettingsForm::Mode::connected, 3000);
+    form_->wait_for_transfer();
+    QCOMPARE(form_->status_text(2), QStringLiteral("Онлайн"));
+    QCOMPARE(form_->status_text(0), m(15090));
+    QCOMPARE(form_->status_text(5), m(15041));
+    QCOMPARE(form_->status_text(4), QStringLiteral("on"));
+    QVERIFY(form_->findChild<QLabel*>("DeviceInfoLabel")->text().contains(QStringLiteral("2.4.7")));
+    QVERIFY(box_texts().isEmpty());
+  }
+
+  void state_table_of_the_modes() {
+    form_->show();
+    action("MenuOnlineAction")->trigger();
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::online_disconnected);
+    QVERIFY(!form_->demo_mode());
+    auto s = states();
+    QVERIFY(s.connect && !s.disconnect && !s.read && !s.write);
+
+    action("MenuConnectAction")->trigger();
+    form_->wait_for_transfer();
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::connected);
+    s = states();
+    QVERIFY(!s.connect && s.disconnect && s.read && s.write);
+
+    action("MenuDisonnectAction")->trigger();
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::online_disconnected);
+    QCOMPARE(form_->status_text(0), m(15033));
+    QCOMPARE(form_->status_text(5), m(15032));
+    QCOMPARE(form_->status_text(4), QStringLiteral("off"));
+    QVERIFY(form_->findChild<QLabel*>("DeviceInfoLabel")->text().isEmpty());
+    s = states();
+    QVERIFY(s.connect && !s.disconnect && !s.read && !s.write);
+
+    action("MenuDemoAction")->trigger();
+    s = states();
+    QVERIFY(!s.connect && !s.disconnect && !s.read && !s.write);
+    QVERIFY(form_->demo_mode());
+  }
+
+  void connect_failures_fall_back_to_demo_data() {
+    QTest::addColumn<int>("discover_count");
+    QTest::addColumn<int>("device_type");
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("no panel") << 0 << 630 << 2 << 4 << QStringList{m(15034) + m(15084)} << m(15034);
+    QTest::newRow("two panels") << 2 << 630 << 2 << 4 << QStringList{m(15082)} << m(15035);
+    QTest::newRow("firmware 2.3") << 1 << 630 << 2 << 3 << QStringList{m(15327), m(15084)} << m(15037);
+    QTest::newRow("firmware 1.x") << 1 << 630 << 1 << 9 << QStringList{m(15084)} << m(15083);
+    QTest::newRow("not a panel") << 1 << 517 << 2 << 4 << QStringList{m(15084)} << m(15083);
+  }
+  void connect_failures_fall_back_to_demo() {
+    QFETCH(int, discover_count);
+    QFETCH(int, device_type);
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, status);
+    panel().faults().discover_count = discover_count;
+    panel().identity().device_type = static_cast<std::uint16_t>(device_type);
+    panel().identity().version = {static_cast<std::uint8_t>(major), static_cast<std::uint8_t>(minor), 1};
+    connect_and_read();
+    QCOMPARE(box_texts(), boxes);
+    for (const auto& b : ui_->ui->boxes) QCOMPARE(b.caption, m(15004));
+    if (status != m(15037)) QCOMPARE(form_->status_text(0), status);
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::demo);
+    QCOMPARE(form_->status_text(2), QStringLiteral("Демо"));
+    QCOMPARE(form_->status_text(5), m(15032));
+    QVERIFY(form_->demo_configuration());
+  }
+
+  void read_all_fills_every_image_from_the_panel() {
+    connect_and_read();
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::connected);
+    QVERIFY(!form_->demo_configuration());
+    const auto& memory = panel().memory();
+    auto* config = form_->configuration();
+    for (auto id : memory::read_order()) {
+      const auto& image = config->image(id);
+      const auto d = image.data();
+      QVERIFY2(std::equal(d.begin(), d.end(), memory.begin() + image.start_address()),
+               memory::spec(id).name);
+    }
+    QCOMPARE(form_->gauge(), 0);
+    // The exchange reached the hidden log.
+    auto* log = form_->findChild<QPlainTextEdit*>("logMemo");
+    QVERIFY(log->toPlainText().contains(QStringLiteral("Receiving...")));
+  }
+
+  void a_failed_read_shows_its_message_and_keeps_write_as_it_was() {
+    connect_and_read();
+    QVERIFY(states().write);
+    panel().faults().silent_at_frame = 20;  // well inside the image reads
+    action("MenuReadAction")->trigger();
+    form_->wait_for_transfer();
+    QCOMPARE(box_texts().size(), 1);
+    QVERIFY2(box_texts().first().startsWith(m(15059)), qPrintable(box_texts().first()));
+    QVERIFY(box_texts().first().contains(QStringLiteral("Прибор не отвечает")));
+    QVERIFY(form_->status_text(0) != m(15090));
+    QCOMPARE(form_->gauge(), 0);
+    QVERIFY(states().write);
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::connected);
+  }
+
+  void a_read_that_finds_no_panel_disconnects_into_demo() {
+    connect_and_read();
+    panel().faults().discover_count = 0;
+    action("MenuReadAction")->trigger();
+    form_->wait_for_transfer();
+    QCOMPARE(box_texts(), QStringList{m(15034) + m(15084)});
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::demo);
+    QCOMPARE(form_->status_text(5), m(15032));
+  }
+
+  void write_all_reaches_the_panel() {
+    connect_and_read();
+    auto* config = form_->configuration();
+    auto& image = config->image(memory::read_order().front());
+    image.set_byte(1, static_cast<std::uint8_t>(image.byte_at(1) ^ 0x5A));
+    const auto expected = image.byte_at(1);
+    form_->mark_changed();
+    action("MenuWriteAction")->trigger();
+    form_->wait_for_transfer();
+    QVERIFY2(box_texts().isEmpty(), qPrintable(box_texts().join("|")));
+    QCOMPARE(form_->status_text(0), m(15088));
+    QCOMPARE(panel().memory()[image.start_address() + 1], expected);
+    QVERIFY(!form_->has_unsaved_changes());
+  }
+
+  void a_refused_block_shows_why_and_that_the_panel_is_partly_written() {
+    connect_and_read();
+    panel().faults().block_status_at = 1;
+    panel().faults().block_status = 3;
+    action("MenuWriteAction")->trigger();
+    form_->wait_for_transfer();
+    QCOMPARE(box_texts().size(), 1);
+    QCOMPARE(ui_->ui->boxes.front().icon, BoxIcon::error);
+    QVERIFY(form_->status_text(0) != m(15088));
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::connected);
+  }
+
+  void a_running_transfer_disables_everything_and_can_be_cancelled() {
+    connect_and_read();
+    ctx_.pacing = "spec";  // the real waits make the read long enough to stop
+    form_->set_device("usb");
+    form_->set_device("sim");  // a new link with the new pacing
+    action("MenuOnlineAction")->trigger();
+    action("MenuConnectAction")->trigger();
+    QVERIFY(form_->transfer_running());
+    for (const char* name : {"MenuConnectAction", "MenuDisonnectAction", "MenuReadAction", "MenuWriteAction",
+                             "FileOpenAction", "FileSaveAction", "MenuDemoAction", "MenuOnlineAction"})
+      QVERIFY2(!action(name)->isEnabled(), name);
+    QVERIFY(action("CancelTransferAction")->isEnabled());
+    QVERIFY(!form_->navigator()->isEnabled());
+    // Connect, then the read starts; stop it between frames.
+    QTRY_COMPARE_WITH_TIMEOUT(form_->mode(), TQDevSettingsForm::Mode::connected, 5000);
+    QVERIFY(form_->transfer_running());
+    form_->cancel_transfer();
+    form_->wait_for_transfer();
+    QCOMPARE(form_->status_text(0), qs(link::kTextCancelled));
+    QVERIFY(box_texts().isEmpty());
+    QVERIFY(form_->navigator()->isEnabled());
+    QVERIFY(states().read);
+  }
+
+  void cancelling_a_write_asks_first() {
+    connect_and_read();
+    ctx_.pacing = "spec";
+    form_->set_device("usb");
+    form_->set_device("sim");
+    action("MenuOnlineAction")->trigger();
+    action("MenuConnectAction")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(form_->mode(), TQDevSettingsForm::Mode::connected, 5000);
+    form_->cancel_transfer();  // stop the read that follows the connect
+    form_->wait_for_transfer();
+    ui_->ui->boxes.clear();
+    action("MenuWriteAction")->trigger();
+    ui_->ui->answers = {false};
+    form_->cancel_transfer();
+    QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+    QVERIFY(ui_->ui->boxes.front().question);
+    QVERIFY(form_->transfer_running());
+    ui_->ui->answers = {true};
+    form_->cancel_transfer();
+    form_->wait_for_transfer();
+    QVERIFY(form_->status_text(0) == qs(link::kTextCancelled));
+  }
+
+  void save_and_open_configuration_files() {
+    form_->show();
+    const QString file = dir_->path() + "/one.cfg";
+    ui_->ui->file_names = {file};
+    action("FileSaveAction")->trigger();
+    QCOMPARE(QFileInfo(file).size(), qint64(67867));
+    QCOMPARE(form_->status_text(0), m(15077));
+    QCOMPARE(ui_->ui->dialog_folders.first(), QString::fromStdString(ctx_.folder("Conf").string()));
+
+    // Overwriting asks; No leaves the file as it was and still reports the end of saving.
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("old");
+    f.close();
+    ui_->ui->file_names = {file};
+    ui_->ui->answers = {false};
+    action("FileSaveAction")->trigger();
+    QCOMPARE(ui_->ui->boxes.back().text, m(15076));
+    QCOMPARE(QFileInfo(file).size(), qint64(3));
+    QCOMPARE(form_->status_text(0), m(15077));
+    ui_->ui->file_names = {file};
+    ui_->ui->answers = {true};
+    action("FileSaveAction")->trigger();
+    QCOMPARE(QFileInfo(file).size(), qint64(67867));
+
+    // A damaged file is refused, named, and leaves the images alone.
+    const QString bad = dir_->path() + "/bad.cfg";
+    QFile b(bad);
+    QVERIFY(b.open(QIODevice::WriteOnly));
+    b.write(QByteArray(200, '\x7f'));
+    b.close();
+    auto& image = form_->configuration()->image(memory::read_order().front());
+    image.set_byte(0, 0x42);
+    ui_->ui->boxes.clear();
+    ui_->ui->file_names = {bad};
+    action("FileOpenAction")->trigger();
+    QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+    QCOMPARE(ui_->ui->boxes.front().icon, BoxIcon::error);
+    QVERIFY(form_->status_text(0) != m(15079));
+    QCOMPARE(form_->configuration()->image(memory::read_order().front()).byte_at(0), std::uint8_t{0x42});
+
+    ui_->ui->file_names = {file};
+    action("FileOpenAction")->trigger();
+    QCOMPARE(form_->status_text(0), m(15079));
+    QCOMPARE(form_->configuration()->image(memory::read_order().front()).byte_at(0), std::uint8_t{0});
+  }
+
+  void a_file_that_cannot_be_written_is_not_reported_as_saved() {
+    form_->show();
+    ui_->ui->file_names = {dir_->path() + "/no-such-folder/x.cfg"};
+    action("FileSaveAction")->trigger();
+    QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+    QVERIFY(form_->status_text(0) != m(15077));
+  }
+
+  void closing_with_unsaved_edits_asks() {
+    form_->show();
+    form_->mark_changed();
+    ui_->ui->answers = {false};
+    form_->close();
+    QVERIFY(form_->isVisible());
+    QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+    QVERIFY(ui_->ui->boxes.front().question);
+    ui_->ui->answers = {true};
+    form_->close();
+    QVERIFY(!form_->isVisible());
+    QVERIFY(form_->configuration() == nullptr);
+
+    // Without edits it closes at once; the next visit starts over.
+    form_->show();
+    QVERIFY(!form_->has_unsaved_changes());
+    ui_->ui->boxes.clear();
+    form_->close();
+    QVERIFY(!form_->isVisible());
+    QVERIFY(ui_->ui->boxes.empty());
+  }
+
+  void usb_arrival_goes_online_without_connecting_and_removal_back_to_demo() {
+    ctx_.device = "usb";
+    form_ = std::make_unique<TQDevSettingsForm>(ctx_);
+    form_->show();
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::demo);
+    form_->device_arrived();
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::online_disconnected);
+    QVERIFY(states().connect);
+    QVERIFY(!form_->transfer_running());
+    form_->device_removed();
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::demo);
+  }
+
+  void the_service_chord_shows_the_log() {
+    form_->show();
+    auto* log = form_->findChild<QPlainTextEdit*>("logMemo");
+    QVERIFY(!log->isVisible());
+    QTest::keyClick(form_.get(), Qt::Key_F12, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    QVERIFY(log->isVisible());
+    QVERIFY(form_->service_visible());
+    QTest::keyClick(form_.get(), Qt::Key_F12, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    QVERIFY(!log->isVisible());
+    // F1 runs the help action, which stays disabled.
+    QTest::keyClick(form_.get(), Qt::Key_F1);
+    QVERIFY(ui_->ui->opened.empty());
+  }
+
+  void the_port_menu_chooses_the_virtual_panel() {
+    ctx_.device = "usb";
+    form_ = std::make_unique<TQDevSettingsForm>(ctx_);
+    QVERIFY(action("PortUsbAction")->isChecked());
+    action("PortVirtualAction")->trigger();
+    QCOMPARE(form_->device(), QStringLiteral("sim"));
+    connect_and_read();
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::connected);
+  }
+};
+
+QTEST_MAIN(DevSettingsFormTest)
+#include "dev_settings_form_test.moc"
