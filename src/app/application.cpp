@@ -102,6 +102,12 @@ int run_application(int argc, char** argv, const QElapsedTimer& since_main) {
   QStringList raw_args;
   for (int i = 0; i < argc; ++i) raw_args << QString::fromLocal8Bit(argv[i]);
 
+  // Help needs no display.
+  if (raw_args.contains(QStringLiteral("--help")) || raw_args.contains(QStringLiteral("-h"))) {
+    std::printf("%s", to_std(start_options_help()).c_str());
+    return 0;
+  }
+
   // Preferences stand where the per-user registry key was: mark that the program has run.
   // A preferences file that cannot be written must not stop the program.
   const bool portable = raw_args.contains(QStringLiteral("--portable"));
@@ -121,13 +127,9 @@ int run_application(int argc, char** argv, const QElapsedTimer& since_main) {
   try {
     auto options = parse_start_options(QApplication::arguments());
     if (!options) {
+      // Said on the terminal the command line came from; a box would stop a script.
       std::fprintf(stderr, "vantorq: %s\n\n%s", options.error().full().c_str(), to_std(start_options_help()).c_str());
-      ui().show_message(nullptr, BoxIcon::error, caption_system(), qs(options.error().full()));
       return 2;
-    }
-    if (options->help) {
-      std::printf("%s", to_std(start_options_help()).c_str());
-      return 0;
     }
 
     std::string note;

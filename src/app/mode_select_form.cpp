@@ -71,6 +71,7 @@ TQModeSelectForm::TQModeSelectForm(AppContext& context, QWidget* parent)
   auto* modes_box = new QGroupBox(QStringLiteral("Название режима:"), this);
   modes_box->setObjectName(QStringLiteral("ModesGroupBox"));
   auto* modes_layout = new QVBoxLayout(modes_box);
+  modes_layout->setSpacing(12);
   auto* group = new QButtonGroup(this);
   group->setExclusive(true);
   for (int i = 0; i < 4; ++i) {
@@ -119,6 +120,7 @@ TQModeSelectForm::TQModeSelectForm(AppContext& context, QWidget* parent)
   description_->setObjectName(QStringLiteral("DescriptionBrowser"));
   // Links to the outside go to the desktop; the pages' own links stay in the pane.
   description_->setOpenLinks(false);
+  description_->document()->setIndentWidth(18);  // lists fit the narrow pane
   connect(description_, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
     if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https") ||
         url.scheme() == QLatin1String("mailto"))

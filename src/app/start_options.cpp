@@ -102,7 +102,10 @@ QString start_options_help() {
   OptionSet set;
   set.add_to(parser);
   parser.setApplicationDescription(QStringLiteral("VantorQ: настройка ППКОП 630М-Q, журнал событий, обновление ПО."));
-  return parser.helpText();
+  // Without a running application Qt cannot name the program itself.
+  QString text = parser.helpText();
+  text.replace(QStringLiteral("<executable_name>"), QStringLiteral("vantorq"));
+  return text;
 }
 
 }  // namespace vq::gui

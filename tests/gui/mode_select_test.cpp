@@ -182,7 +182,7 @@ class ModeSelectTest : public QObject {
   }
 
   void f1_opens_help_once_within_the_lock() {
-    QTest::keyClick(form_.get(), Qt::Key_F1);
+    QTest::keyClick(browser(), Qt::Key_F1);  // from the pane as from the window
     QTest::keyClick(form_.get(), Qt::Key_F1);
     QCOMPARE(rec().opened.size(), std::size_t{1});
     const QString guide = help_dir() + "/vantorq_ru-help.html";
@@ -271,7 +271,7 @@ class ModeSelectTest : public QObject {
     QVERIFY(!mode3->isEnabled());
     QTest::keyClick(form_.get(), Qt::Key_F12, Qt::ControlModifier | Qt::AltModifier);  // not the chord
     QVERIFY(!mode3->isEnabled());
-    QTest::keyClick(form_.get(), Qt::Key_F12, chord);
+    QTest::keyClick(button("Mode1"), Qt::Key_F12, chord);  // from a child as from the window
     QVERIFY(mode3->isEnabled());
     QVERIFY(rec().opened.empty());
   }

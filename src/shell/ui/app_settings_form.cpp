@@ -71,7 +71,7 @@ TAppSettingsForm::TAppSettingsForm(AppContext& context, QWidget* parent) : QDial
   tree_->setObjectName(QStringLiteral("TreeView1"));
   tree_->setHeaderHidden(true);
   tree_->setRootIsDecorated(false);
-  tree_->setFixedWidth(150);
+  tree_->setFixedWidth(130);
   auto* lang_node = new QTreeWidgetItem(tree_, QStringList{QStringLiteral("Язык")});
   auto* system_node = new QTreeWidgetItem(tree_, QStringList{QStringLiteral("Система")});
 
@@ -84,7 +84,11 @@ TAppSettingsForm::TAppSettingsForm(AppContext& context, QWidget* parent) : QDial
   lang_->setObjectName(QStringLiteral("LangCmB"));
   lang_label->setBuddy(lang_);
   lang_layout->addWidget(lang_label);
-  lang_layout->addWidget(lang_);
+  lang_->setMinimumWidth(200);
+  auto* lang_row = new QHBoxLayout;
+  lang_row->addWidget(lang_);
+  lang_row->addStretch();
+  lang_layout->addLayout(lang_row);
   lang_layout->addStretch();
 
   // The system page.
