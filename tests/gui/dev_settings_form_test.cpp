@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -182,7 +183,7 @@ class DevSettingsFormTest : public QObject {
       const auto& image = config->image(id);
       const auto d = image.data();
       QVERIFY2(std::equal(d.begin(), d.end(), memory.begin() + image.start_address()),
-               memory::spec(id).name);
+               std::string(memory::spec(id).name).c_str());
     }
     QCOMPARE(form_->gauge(), 0);
     // The exchange reached the hidden log.

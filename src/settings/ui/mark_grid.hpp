@@ -1,15 +1,22 @@
 #pragma once
-// A partition mark grid: label rows "P1".."P96" (even rows, button-face background) above
-// mark rows holding "X" or nothing. A release of the mouse toggles the grid's current
-// cell; a refusal hook may stop it first (system outputs in work mode 8). Cells are drawn
-// centred.
+// Paired grids: even rows are label rows (button-face background), the odd row under each
+// holds the values. A partition mark grid labels its cells "P1".."P96" and holds "X" or
+// nothing; a release of the mouse toggles the grid's current cell, unless a refusal hook
+// stops it (system outputs in work mode 8). Every cell's text is drawn centred.
 #include <QTableWidget>
 #include <bitset>
 #include <functional>
 
 namespace vq::gui {
 
-class PartitionMarkGrid : public QTableWidget {
+class PairedGrid : public QTableWidget {
+  Q_OBJECT
+ public:
+  // `label(row, column)` gives the text of a cell of an even row.
+  PairedGrid(int columns, int rows, std::function<QString(int row, int column)> label, QWidget* parent = nullptr);
+};
+
+class PartitionMarkGrid : public PairedGrid {
   Q_OBJECT
  public:
   // `columns` × `rows` cells, rows in label/mark pairs.
@@ -32,7 +39,12 @@ class PartitionMarkGrid : public QTableWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  QTableWidgetItem* mark_item(int partition) const;
   std::function<bool()> refuse_;
 };
+
+// The refusal of system outputs in work mode 8: shows message 15331 and returns true for
+// that mode, false for any other.
+bool refuse_for_work_mode(QWidget* parent, int work_mode);
 
 }  // namespace vq::gui

@@ -1,0 +1,276 @@
+#include "settings/ui/navigator.hpp"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "settings/ui/mark_grid.hpp"
+#include "shell/ui/qt_text.hpp"
+#include "shell/ui/ui_services.hpp"
+
+namespace vq::gui {
+namespace {
+
+constexpr int kIndexRole = Qt::UserRole;
+
+// Pages that no node brings up.
+constexpr const char* kExtraPages[] = {"RcpntInfoTabSheet", "TonalSettingsTS", "CIDSirvalTS"};
+
+QLabel* heading_label(const QString& text, int pixels, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  QFont f = label->font();
+  f.setPixelSize(pixels);
+  label->setFont(f);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setWordWrap(true);
+  return label;
+}
+
+}  // namespace
+
+const std::vector<NavigatorNode>& navigator_nodes() {
+  static const std::vector<NavigatorNode> nodes = {
+      {0, 0, "Оборудование", "EquipmentTS", "Оборудование"},
+      {1, 1, "Изменение параметров устройств", "DevSetChangeTS", "Изменение параметров устройств"},
+      {2, 2, "GSM-коммуникатор", "GSMCommTS", "GSM-коммуникатор"},
+      {3, 3, "Телефоны сервисных центров/PIN-коды", "ServiceTS", nullptr},
+      {4, 2, "Модуль PSTN", "PSTNSettingsTS", nullptr},
+      {5, 0, "Радиосеть", "RadioNetTitleTS", "Радиосеть"},
+      {6, 1, "Текущие параметры сети", "RadioNetSetTS", nullptr},
+      {7, 1, "Изменение параметров устройств", "RadioNetDevTS", nullptr},
+      {8, 0, "Разделы", "RazdelCfgTitleTS", "Разделы"},
+      {9, 1, "Настройка разделов", "RazdelCfgTS", nullptr},
+      {10, 1, "Назначение в разделы", "RPDITS", nullptr},
+      {11, 1, "Наименование разделов", "RazdelNameTS", nullptr},
+      {12, 1, "Время интегрирования", "RazdelIntegTimeTS", nullptr},
+      {13, 1, "Контроль цепи МР", "RazdelMRTS", nullptr},
+      {14, 0, "Управление", "CtrlTitleTS", "Управление"},
+      {15, 1, "Идентификаторы", "CtrlIDTS", nullptr},
+      {16, 1, "Пароли", "CtrlPwdTS", nullptr},
+      {17, 1, "Дистанционное", "RemoteCtrlTS", nullptr},
+      {18, 0, "Оповещение", "NoticeTitleTS", "Оповещение"},
+      {19, 1, "Системные выходы", "SysOutTitleTS", "Системные выходы"},
+      {20, 2, "Назначение в системе", "SysOutSignTS", nullptr},
+      {21, 2, "Настройка выходов", "SysOutSetTS", nullptr},
+      {22, 1, "Удаленное оповещение", "RemoteNoticeTitleTS", "Удаленное оповещение"},
+      {23, 2, "Телефоны получателей", "TelRcpntsTS", nullptr},
+      {24, 1, "Речевое оповещение", "SpeechNoticeTS", nullptr},
+      {25, 1, "Индивидуальное оповещение", "InWorkTS", nullptr},
+      {26, 0, "Прибор", "DeviceTitleTS", "Прибор"},
+      {27, 1, "Общие настройки", "DeviceGSettingsTS", nullptr},
+      {28, 1, "Голосовой модуль", "DeviceVModuleTS", nullptr},
+  };
+  return nodes;
+}
+
+SettingsNavigator::SettingsNavigator(QWidget* parent) : QWidget(parent), ops_(navigator_nodes().size()) {
+  tree_ = new QTreeWidget(this);
+  tree_->setObjectName(QStringLiteral("DevSettingsTV"));
+  tree_->setHeaderHidden(true);
+  tree_->setColumnCount(1);
+  tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+  tree_->setMinimumWidth(230);
+  {
+    // Keep the selection visible when the tree loses the focus.
+    QPalette p = tree_->palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    tree_->setPalette(p);
+  }
+  std::vector<QTreeWidgetItem*> parents;  // the last item seen at each level
+  for (const auto& node : navigator_nodes()) {
+    QTreeWidgetItem* item = nullptr;
+    if (node.level == 0) {
+      item = new QTreeWidgetItem(tree_);
+    } else {
+      item = new QTreeWidgetItem(parents[static_cast<std::size_t>(node.level - 1)]);
+    }
+    item->setText(0, QString::fromUtf8(node.caption));
+    item->setData(0, kIndexRole, node.index);
+    parents.resize(static_cast<std::size_t>(node.level));
+    parents.push_back(item);
+  }
+  tree_->expandAll();
+
+  pages_ = new QStackedWidget(this);
+  pages_->setObjectName(QStringLiteral("PageControl1"));
+  auto add_page = [this](const QString& name, const QString& heading, bool is_heading) {
+    if (page(name)) return;
+    auto* p = new QWidget;
+    p->setObjectName(name);
+    auto* layout = new QVBoxLayout(p);
+    layout->setContentsMargins(8, 8, 8, 8);
+    if (!heading.isEmpty()) layout->addWidget(heading_label(heading, is_heading ? 19 : 15, p));
+    if (is_heading) layout->addStretch(1);
+    pages_->addWidget(p);
+  };
+  for (const auto& node : navigator_nodes()) {
+    const QString name = QString::fromLatin1(node.page);
+    if (name == QLatin1String("InWorkTS")) {
+      add_page(name, QStringLiteral("Находится в стадии разработки"), true);
+    } else if (node.heading) {
+      add_page(name, QString::fromUtf8(node.heading), true);
+    } else {
+      add_page(name, QString::fromUtf8(node.caption), false);
+    }
+  }
+  for (const char* extra : kExtraPages) add_page(QString::fromLatin1(extra), {}, false);
+
+  // The mark grids and the paired number grids sit on their pages.
+  auto place = [this](const char* page_name, QWidget* grid) {
+    auto* layout = qobject_cast<QVBoxLayout*>(page(QString::fromLatin1(page_name))->layout());
+    layout->addWidget(grid, 1);
+  };
+  auto* partition_grid = new PartitionMarkGrid(16, 12);
+  partition_grid->setObjectName(QStringLiteral("PartitionStrGrid"));
+  place("TelRcpntsTS", partition_grid);
+  auto* sysout_grid = new PartitionMarkGrid(4, 48);
+  sysout_grid->setObjectName(QStringLiteral("SysOutSetStrGrid"));
+  place("SysOutSetTS", sysout_grid);
+  auto* ctrl_grid = new PartitionMarkGrid(4, 48);
+  ctrl_grid->setObjectName(QStringLiteral("CtrlIDRazdStrGrid"));
+  place("CtrlIDTS", ctrl_grid);
+  auto* rpdi = new PairedGrid(5, 100, [](int r, int c) { return QString::number((r / 2) * 5 + c + 1); });
+  rpdi->setObjectName(QStringLiteral("RPDIStrGrid"));
+  place("RPDITS", rpdi);
+  auto* shs = new PairedGrid(3, 2, [](int, int c) { return m(15112 + c); });
+  shs->setObjectName(QStringLiteral("ShsStrGrid"));
+  shs->setMaximumHeight(80);
+  place("RadioNetDevTS", shs);
+  for (int i = 0; i < pages_->count(); ++i) {
+    auto* layout = qobject_cast<QVBoxLayout*>(pages_->widget(i)->layout());
+    if (layout && layout->count() == 1 && !layout->itemAt(0)->spacerItem()) layout->addStretch(1);
+  }
+
+  save_button_ = new QPushButton(QStringLiteral("Сохранить изменения"), this);
+  save_button_->setObjectName(QStringLiteral("SaveSettingsButton"));
+  auto* reminder = new QLabel(QStringLiteral("Не забывайте сохранять изменения ->"), this);
+  reminder->setObjectName(QStringLiteral("SaveReminderLabel"));
+
+  info_box_ = new QGroupBox(QStringLiteral("Дополнительная информация:"), this);
+  info_box_->setObjectName(QStringLiteral("GroupBox1"));
+  auto* info_layout = new QVBoxLayout(info_box_);
+  for (int i = 0; i < 3; ++i) {
+    info_labels_[i] = new QLabel(info_box_);
+    info_labels_[i]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+    info_labels_[i]->setWordWrap(true);
+    info_layout->addWidget(info_labels_[i]);
+  }
+  info_box_->hide();
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(tree_, 1);
+  left->addWidget(info_box_);
+  auto* bottom = new QHBoxLayout;
+  bottom->addStretch(1);
+  bottom->addWidget(reminder);
+  bottom->addWidget(save_button_);
+  auto* right = new QVBoxLayout;
+  right->addWidget(pages_, 1);
+  right->addLayout(bottom);
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addLayout(left, 0);
+  layout->addLayout(right, 1);
+
+  // The tree reports a change 10 ms after it happens; the changing notice comes first.
+  auto* change_timer = new QTimer(this);
+  change_timer->setObjectName(QStringLiteral("TreeChangeTimer"));
+  change_timer->setSingleShot(true);
+  change_timer->setInterval(10);
+  connect(tree_, &QTreeWidget::currentItemChanged, this, [this, change_timer](QTreeWidgetItem* current) {
+    if (!current) return;
+    DevSettingsTVChanging();
+    change_timer->start();
+  });
+  connect(change_timer, &QTimer::timeout, this, [this] {
+    if (auto* item = tree_->currentItem()) DevSettingsTVChange(item);
+  });
+  connect(save_button_, &QPushButton::clicked, this, [this] { SaveSettingsButtonClick(); });
+
+  reset();
+}
+
+void SettingsNavigator::register_page(int node, PageOps ops) {
+  if (node < 0 || static_cast<std::size_t>(node) >= ops_.size()) return;
+  ops_[static_cast<std::size_t>(node)] = std::move(ops);
+}
+
+QWidget* SettingsNavigator::page(const QString& name) const {
+  for (int i = 0; i < pages_->count(); ++i)
+    if (pages_->widget(i)->objectName() == name) return pages_->widget(i);
+  return nullptr;
+}
+
+QTreeWidgetItem* SettingsNavigator::node_item(int index) const {
+  QTreeWidgetItemIterator it(tree_);
+  for (; *it; ++it)
+    if ((*it)->data(0, kIndexRole).toInt() == index) return *it;
+  return nullptr;
+}
+
+PartitionMarkGrid* SettingsNavigator::mark_grid(const QString& name) const {
+  return findChild<PartitionMarkGrid*>(name);
+}
+
+void SettingsNavigator::reset() {
+  pending_ = PageAction::none;
+  const QSignalBlocker block(tree_);
+  tree_->clearSelection();
+  tree_->setCurrentItem(nullptr);
+  pages_->setCurrentWidget(page(QStringLiteral("EquipmentTS")));
+  for (auto* l : info_labels_) l->clear();
+}
+
+void SettingsNavigator::set_service_visible(bool visible) { info_box_->setVisible(visible); }
+
+void SettingsNavigator::DevSettingsTVChanging() { pending_ = PageAction::show; }
+
+void SettingsNavigator::DevSettingsTVChange(QTreeWidgetItem* node) {
+  const PageAction action = pending_;
+  pending_ = PageAction::none;
+  if (!node) return;
+  const int index = node->data(0, kIndexRole).toInt();
+  QTreeWidgetItem* parent = node->parent();
+  const int sibling = parent ? parent->indexOfChild(node) : tree_->indexOfTopLevelItem(node);
+  info_labels_[0]->setText(QStringLiteral("Node global index - %1").arg(index));
+  info_labels_[1]->setText(QStringLiteral("Node index - %1").arg(sibling));
+  info_labels_[2]->setText(parent ? QStringLiteral("The Node ") + node->text(0) +
+                                        QStringLiteral(" has as parent the Node ") + parent->text(0)
+                                  : QString());
+  save_button_->setEnabled(true);
+
+  const auto& nodes = navigator_nodes();
+  QWidget* target = nullptr;
+  const PageOps* ops = nullptr;
+  if (index >= 0 && static_cast<std::size_t>(index) < nodes.size()) {
+    target = page(QString::fromLatin1(nodes[static_cast<std::size_t>(index)].page));
+    ops = &ops_[static_cast<std::size_t>(index)];
+  }
+  if (!target) target = page(QStringLiteral("InWorkTS"));
+  pages_->setCurrentWidget(target);
+  target->setEnabled(true);
+  if (ops) {
+    if (action == PageAction::show && ops->show) ops->show();
+    if (action == PageAction::apply && ops->apply) ops->apply();
+  }
+}
+
+void SettingsNavigator::SaveSettingsButtonClick() {
+  ui().show_message(this, BoxIcon::information, caption_message(), m(15128));
+  auto* node = tree_->currentItem();
+  if (!node || !node->isSelected()) return;
+  pending_ = PageAction::apply;
+  DevSettingsTVChange(node);
+}
+
+}  // namespace vq::gui
