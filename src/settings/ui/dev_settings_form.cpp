@@ -207,6 +207,7 @@ class TQDevSettingsForm::Impl {
           return job(s, progress);
         },
         [this, done = std::move(done)](const Result<>& r) {
+          apply_states();  // the actions the outcome runs must be enabled again first
           done(r);
           apply_states();
           if (removal_pending && !runner->running()) {
@@ -226,7 +227,7 @@ class TQDevSettingsForm::Impl {
                         m(15034) + m(15084) + (e.detail.empty() ? QString() : QStringLiteral("\n\n") + qs(e.detail)));
       return true;
     }
-    if (e.message_id == 15082) {
+    if (e.message_id == 15082 || e.message_id == 15035) {
       set_status(0, m(15035));
       ui().show_message(self, BoxIcon::error, caption_system(), m(15082));
       return true;
@@ -525,6 +526,7 @@ QString TQDevSettingsForm::device() const { return qs(context_.device); }
 void TQDevSettingsForm::set_device(const QString& uri) {
   if (transfer_running() || qs(context_.device) == uri) return;
   impl_->close_link();
+  impl_->usb_link.reset();  // made again for the new device on the next exchange
   context_.device = to_std(uri);
   impl_->port_usb->setChecked(uri == QStringLiteral("usb"));
   impl_->port_virtual->setChecked(uri == QStringLiteral("sim"));
