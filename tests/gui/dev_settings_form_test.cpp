@@ -403,6 +403,21 @@ class DevSettingsFormTest : public QObject {
     connect_and_read();
     QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::connected);
   }
+
+  // Not a check: with VQ_SCREENSHOT_DIR set (under a real display) it saves the window after
+  // a read, as the README shows it.
+  void screenshot_after_read() {
+    const QString out = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
+    if (out.isEmpty()) QSKIP("VQ_SCREENSHOT_DIR not set");
+    connect_and_read();
+    auto* tree = form_->navigator()->tree();
+    tree->setCurrentItem(form_->navigator()->node_item(23));
+    QTest::qWait(200);
+    form_->raise();
+    form_->activateWindow();
+    QTest::qWait(300);
+    QVERIFY(form_->grab().save(out + "/settings.png"));
+  }
 };
 
 QTEST_MAIN(DevSettingsFormTest)

@@ -442,6 +442,19 @@ void TQDevSettingsForm::Impl::build() {
   }
   panel[0]->setMinimumWidth(200);
   panel[0]->setMaximumWidth(QWIDGETSIZE_MAX);
+  // The widths were chosen for a smaller font: never narrower than the longest text.
+  const QFontMetrics fm(panel[1]->font());
+  const QStringList longest[6] = {{},
+                                  {QStringLiteral("Режим работы:")},
+                                  {QStringLiteral("Демо"), QStringLiteral("Онлайн")},
+                                  {QStringLiteral("Связь с прибором:")},
+                                  {},
+                                  {m(15041), m(15032)}};
+  for (int i = 1; i < 6; ++i) {
+    int width = kStatusWidths[i];
+    for (const auto& t : longest[i]) width = std::max(width, fm.horizontalAdvance(t) + 14);
+    panel[i]->setFixedWidth(width);
+  }
   panel[4]->setAlignment(Qt::AlignCenter);
   set_status(1, QStringLiteral("Режим работы:"));
   set_status(3, QStringLiteral("Связь с прибором:"));

@@ -78,7 +78,10 @@ SettingsNavigator::SettingsNavigator(QWidget* parent) : QWidget(parent), ops_(na
   tree_->setColumnCount(1);
   tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
-  tree_->setMinimumWidth(230);
+  tree_->setMinimumWidth(270);
+  // Long captions scroll instead of being cut.
+  tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  tree_->header()->setStretchLastSection(false);
   {
     // Keep the selection visible when the tree loses the focus.
     QPalette p = tree_->palette();
