@@ -608,6 +608,13 @@ void TQDevSettingsForm::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
+void TQDevSettingsForm::changeEvent(QEvent* event) {
+  // Minimising the settings window takes the start window along.
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && parentWidget())
+    parentWidget()->window()->showMinimized();
+  QDialog::changeEvent(event);
+}
+
 void TQDevSettingsForm::MenuDemoActionExecute() {
   impl_->set_status(2, QStringLiteral("Демо"));
   impl_->demo->setChecked(true);

@@ -79,6 +79,7 @@ class TQDevSettingsForm : public QDialog {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void reject() override;
 
  private:
