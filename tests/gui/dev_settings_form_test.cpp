@@ -1,6 +1,8 @@
 // The settings window frame against the built-in virtual panel: modes, connect, read-all,
 // write-all, configuration files, cancel and closing.
 #include <QAction>
+#include <QComboBox>
+#include <QPushButton>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,6 +18,7 @@
 #include "memory/memory_map.hpp"
 #include "settings/ui/dev_settings_form.hpp"
 #include "settings/ui/navigator.hpp"
+#include "shell/ui/app_settings_form.hpp"
 #include "shell/messages.hpp"
 #include "shell/ui/qt_text.hpp"
 #include "sim/demo_panel.hpp"
@@ -109,6 +112,27 @@ class DevSettingsFormTest : public QObject {
     QCOMPARE(form_->status_text(4), QStringLiteral("on"));
     QVERIFY(form_->findChild<QLabel*>("DeviceInfoLabel")->text().contains(QStringLiteral("2.4.7")));
     QVERIFY(box_texts().isEmpty());
+  }
+
+  void the_application_settings_choose_how_the_next_visit_starts() {
+    {
+      TAppSettingsForm dialog(ctx_);
+      dialog.findChild<QComboBox*>("DefaultModeCmB")->setCurrentIndex(1);
+      dialog.findChild<QPushButton*>("OKBitBtn")->click();
+    }
+    form_->show();
+    QTRY_COMPARE_WITH_TIMEOUT(form_->mode(), TQDevSettingsForm::Mode::connected, 3000);
+    form_->wait_for_transfer();
+    form_->close();
+
+    {
+      TAppSettingsForm dialog(ctx_);
+      dialog.findChild<QComboBox*>("DefaultModeCmB")->setCurrentIndex(0);
+      dialog.findChild<QPushButton*>("OKBitBtn")->click();
+    }
+    form_->show();
+    QTest::qWait(700);
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::demo);
   }
 
   void state_table_of_the_modes() {
