@@ -66,6 +66,16 @@ QString error_text(const Error& e) {
   return text;
 }
 
+// File actions run on the GUI thread (a .cfg is small): the gauge follows them directly.
+class GaugeProgress final : public link::Progress {
+ public:
+  explicit GaugeProgress(QProgressBar* bar) : bar_(bar) {}
+  void percent(int value) override { bar_->setValue(value); }
+
+ private:
+  QProgressBar* bar_;
+};
+
 bool is_cancel(const Error& e) { return e.text == link::kTextCancelled; }
 
 // Trace lines to the window's log and, when asked for, to a file as well.
@@ -810,11 +820,7 @@ void TQDevSettingsForm::FileSaveActionExecute() {
     const bool exists = QFileInfo::exists(file);
     if (!exists || ui().ask(this, BoxIcon::warning, caption_system(), m(15076))) {
       impl_->log(QStringLiteral("Start saving file - ") + now_text());
-      struct GaugeProgress final : link::Progress {
-        QProgressBar* g;
-        explicit GaugeProgress(QProgressBar* bar) : g(bar) {}
-        void percent(int v) override { g->setValue(v); }
-      } progress(impl_->gauge);
+      GaugeProgress progress(impl_->gauge);
       auto r = settings::save_settings_file(*config_, file.toStdString(), &progress);
       impl_->log(QStringLiteral("End saving file - ") + now_text());
       impl_->gauge->setValue(100);
@@ -840,11 +846,7 @@ void TQDevSettingsForm::FileOpenActionExecute() {
                                            QString::fromStdString(context_.folder("Conf").string()),
                                            QStringLiteral("Файлы конфигурации(*.cfg)"));
   if (!name.isEmpty()) {
-    struct GaugeProgress final : link::Progress {
-      QProgressBar* g;
-      explicit GaugeProgress(QProgressBar* bar) : g(bar) {}
-      void percent(int v) override { g->setValue(v); }
-    } progress(impl_->gauge);
+    GaugeProgress progress(impl_->gauge);
     auto r = settings::open_settings_file(*config_, name.toStdString(), &progress);
     if (r) {
       impl_->log(QStringLiteral("loading from file..."));
