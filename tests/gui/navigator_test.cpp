@@ -1,0 +1,250 @@
+// The settings navigator: the fixed tree, the page stack, and the show/apply dispatch.
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "settings/ui/mark_grid.hpp"
+#include "settings/ui/navigator.hpp"
+#include "shell/ui/qt_text.hpp"
+#include "support/recording_ui.hpp"
+
+using namespace vq;
+using namespace vq::gui;
+
+namespace {
+
+struct ExpectedNode {
+  int level;
+  const char* caption;
+  const char* page;
+  const char* heading;  // the heading page's text, or nullptr for a working page
+};
+
+// The tree as a user sees it, in pre-order.
+const ExpectedNode kTree[] = {
+    {0, "Оборудование", "EquipmentTS", "Оборудование"},
+    {1, "Изменение параметров устройств", "DevSetChangeTS", "Изменение параметров устройств"},
+    {2, "GSM-коммуникатор", "GSMCommTS", "GSM-коммуникатор"},
+    {3, "Телефоны сервисных центров/PIN-коды", "ServiceTS", nullptr},
+    {2, "Модуль PSTN", "PSTNSettingsTS", nullptr},
+    {0, "Радиосеть", "RadioNetTitleTS", "Радиосеть"},
+    {1, "Текущие параметры сети", "RadioNetSetTS", nullptr},
+    {1, "Изменение параметров устройств", "RadioNetDevTS", nullptr},
+    {0, "Разделы", "RazdelCfgTitleTS", "Разделы"},
+    {1, "Настройка разделов", "RazdelCfgTS", nullptr},
+    {1, "Назначение в разделы", "RPDITS", nullptr},
+    {1, "Наименование разделов", "RazdelNameTS", nullptr},
+    {1, "Время интегрирования", "RazdelIntegTimeTS", nullptr},
+    {1, "Контроль цепи МР", "RazdelMRTS", nullptr},
+    {0, "Управление", "CtrlTitleTS", "Управление"},
+    {1, "Идентификаторы", "CtrlIDTS", nullptr},
+    {1, "Пароли", "CtrlPwdTS", nullptr},
+    {1, "Дистанционное", "RemoteCtrlTS", nullptr},
+    {0, "Оповещение", "NoticeTitleTS", "Оповещение"},
+    {1, "Системные выходы", "SysOutTitleTS", "Системные выходы"},
+    {2, "Назначение в системе", "SysOutSignTS", nullptr},
+    {2, "Настройка выходов", "SysOutSetTS", nullptr},
+    {1, "Удаленное оповещение", "RemoteNoticeTitleTS", "Удаленное оповещение"},
+    {2, "Телефоны получателей", "TelRcpntsTS", nullptr},
+    {1, "Речевое оповещение", "SpeechNoticeTS", nullptr},
+    {1, "Индивидуальное оповещение", "InWorkTS", "Находится в стадии разработки"},
+    {0, "Прибор", "DeviceTitleTS", "Прибор"},
+    {1, "Общие настройки", "DeviceGSettingsTS", nullptr},
+    {1, "Голосовой модуль", "DeviceVModuleTS", nullptr},
+};
+constexpr int kNodes = static_cast<int>(std::size(kTree));
+
+int depth(const QTreeWidgetItem* item) {
+  int d = 0;
+  for (auto* p = item->parent(); p; p = p->parent()) ++d;
+  return d;
+}
+
+}  // namespace
+
+class NavigatorTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::ScopedRecordingUi> ui_;
+  std::unique_ptr<SettingsNavigator> nav_;
+  QStringList calls_;  // "show 6", "apply 6", "box" in the order they happened
+
+  QString current_page() const { return nav_->pages()->currentWidget()->objectName(); }
+  void register_all() {
+    for (int i = 0; i < kNodes; ++i)
+      nav_->register_page(i, {[this, i] { calls_ << QStringLiteral("show %1").arg(i); },
+                              [this, i] { calls_ << QStringLiteral("apply %1").arg(i); }});
+  }
+  // A visit as the tree makes it: the changing notice, then the change.
+  void visit(int index) {
+    nav_->tree()->setCurrentItem(nav_->node_item(index));
+    QTRY_COMPARE(nav_->pending_action(), PageAction::none);
+  }
+
+ private slots:
+  void init() {
+    ui_ = std::make_unique<test::ScopedRecordingUi>();
+    nav_ = std::make_unique<SettingsNavigator>();
+    nav_->resize(800, 600);
+    nav_->show();
+    calls_.clear();
+  }
+  void cleanup() {
+    nav_.reset();
+    ui_.reset();
+  }
+
+  void the_tree_holds_the_29_nodes_in_order() {
+    QCOMPARE(int(navigator_nodes().size()), kNodes);
+    QTreeWidgetItemIterator it(nav_->tree());
+    int index = 0;
+    std::vector<QTreeWidgetItem*> last_at_level;
+    for (; *it; ++it, ++index) {
+      QVERIFY(index < kNodes);
+      const auto& e = kTree[index];
+      QCOMPARE((*it)->text(0), QString::fromUtf8(e.caption));
+      QCOMPARE(depth(*it), e.level);
+      // The parent is the nearest node above with a lower level.
+      if (e.level > 0) QCOMPARE((*it)->parent(), last_at_level[static_cast<std::size_t>(e.level - 1)]);
+      last_at_level.resize(static_cast<std::size_t>(e.level));
+      last_at_level.push_back(*it);
+      QCOMPARE(nav_->node_item(index), *it);
+    }
+    QCOMPARE(index, kNodes);
+    QCOMPARE(nav_->tree()->topLevelItemCount(), 6);
+  }
+
+  void every_node_brings_up_its_page_and_runs_its_show_once() {
+    register_all();
+    for (int i = 0; i < kNodes; ++i) {
+      calls_.clear();
+      visit(i);
+      QCOMPARE(current_page(), QString::fromLatin1(kTree[i].page));
+      QVERIFY(nav_->pages()->currentWidget()->isEnabled());
+      QCOMPARE(calls_, QStringList{QStringLiteral("show %1").arg(i)});
+    }
+  }
+
+  void heading_pages_show_their_heading() {
+    for (const auto& e : kTree) {
+      if (!e.heading) continue;
+      auto* page = nav_->page(QString::fromLatin1(e.page));
+      QVERIFY2(page, e.page);
+      const auto labels = page->findChildren<QLabel*>();
+      QVERIFY(!labels.isEmpty());
+      QCOMPARE(labels.first()->text(), QString::fromUtf8(e.heading));
+      QCOMPARE(labels.first()->font().pixelSize(), 19);
+    }
+    // Pages that no node brings up are there too.
+    for (const char* extra : {"RcpntInfoTabSheet", "TonalSettingsTS", "CIDSirvalTS"})
+      QVERIFY2(nav_->page(QString::fromLatin1(extra)), extra);
+  }
+
+  void save_shows_the_message_first_then_applies_the_selected_page_only() {
+    register_all();
+    visit(11);
+    calls_.clear();
+    // The box is recorded by the stand-in; note where it fell among the calls.
+    nav_->register_page(11, {nullptr, [this] {
+                               QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+                               calls_ << QStringLiteral("apply 11");
+                             }});
+    nav_->findChild<QPushButton*>("SaveSettingsButton")->click();
+    QCOMPARE(calls_, QStringList{QStringLiteral("apply 11")});
+    QCOMPARE(ui_->ui->boxes.front().text, m(15128));
+    QCOMPARE(ui_->ui->boxes.front().caption, m(15021));
+    QCOMPARE(ui_->ui->boxes.front().icon, BoxIcon::information);
+    QCOMPARE(nav_->pending_action(), PageAction::none);
+    QCOMPARE(current_page(), QStringLiteral("RazdelNameTS"));
+  }
+
+  void pages_without_an_operation_run_nothing() {
+    // Heading nodes and "Индивидуальное оповещение": the message, nothing else.
+    for (int i : {0, 5, 18, 25}) {
+      visit(i);
+      calls_.clear();
+      ui_->ui->boxes.clear();
+      nav_->SaveSettingsButtonClick();
+      QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+      QVERIFY(calls_.isEmpty());
+    }
+    visit(25);
+    const auto labels = nav_->pages()->currentWidget()->findChildren<QLabel*>();
+    QCOMPARE(labels.first()->text(), QStringLiteral("Находится в стадии разработки"));
+  }
+
+  void with_no_node_selected_save_only_shows_the_message() {
+    register_all();
+    nav_->SaveSettingsButtonClick();
+    QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+    QVERIFY(calls_.isEmpty());
+    QCOMPARE(current_page(), QStringLiteral("EquipmentTS"));
+  }
+
+  void revisiting_a_page_shows_it_again() {
+    register_all();
+    visit(12);
+    visit(27);
+    visit(12);
+    QCOMPARE(calls_, (QStringList{"show 12", "show 27", "show 12"}));
+  }
+
+  void the_node_information_lines() {
+    visit(23);
+    QCOMPARE(nav_->findChild<QLabel*>("Label1")->text(), QStringLiteral("Node global index - 23"));
+    QCOMPARE(nav_->findChild<QLabel*>("Label2")->text(), QStringLiteral("Node index - 0"));
+    QCOMPARE(nav_->findChild<QLabel*>("Label3")->text(),
+             QStringLiteral("The Node Телефоны получателей has as parent the Node Удаленное оповещение"));
+    visit(21);
+    QCOMPARE(nav_->findChild<QLabel*>("Label2")->text(), QStringLiteral("Node index - 1"));
+    // The box shows only with the service chord.
+    auto* box = nav_->findChild<QGroupBox*>("GroupBox1");
+    QVERIFY(!box->isVisible());
+    nav_->set_service_visible(true);
+    QVERIFY(box->isVisible());
+  }
+
+  void an_unknown_node_falls_back_to_the_work_in_progress_page() {
+    visit(3);
+    auto* stray = new QTreeWidgetItem(nav_->tree());
+    stray->setData(0, Qt::UserRole, 99);
+    nav_->DevSettingsTVChanging();
+    nav_->DevSettingsTVChange(stray);
+    QCOMPARE(current_page(), QStringLiteral("InWorkTS"));
+    QCOMPARE(nav_->pending_action(), PageAction::none);
+  }
+
+  void reset_returns_to_the_first_page_with_nothing_selected() {
+    register_all();
+    visit(15);
+    nav_->reset();
+    QCOMPARE(current_page(), QStringLiteral("EquipmentTS"));
+    QVERIFY(nav_->tree()->selectedItems().isEmpty());
+    QCOMPARE(nav_->pending_action(), PageAction::none);
+    calls_.clear();
+    nav_->SaveSettingsButtonClick();
+    QVERIFY(calls_.isEmpty());
+  }
+
+  void the_grids_sit_on_their_pages() {
+    const std::pair<const char*, const char*> placed[] = {{"PartitionStrGrid", "TelRcpntsTS"},
+                                                          {"SysOutSetStrGrid", "SysOutSetTS"},
+                                                          {"CtrlIDRazdStrGrid", "CtrlIDTS"},
+                                                          {"RPDIStrGrid", "RPDITS"},
+                                                          {"ShsStrGrid", "RadioNetDevTS"}};
+    for (const auto& [grid, page] : placed) {
+      auto* g = nav_->findChild<QTableWidget*>(QString::fromLatin1(grid));
+      QVERIFY2(g, grid);
+      QVERIFY2(nav_->page(QString::fromLatin1(page))->isAncestorOf(g), grid);
+    }
+    QVERIFY(nav_->mark_grid("PartitionStrGrid"));
+    QVERIFY(!nav_->mark_grid("RPDIStrGrid"));
+  }
+};
+
+QTEST_MAIN(NavigatorTest)
+#include "navigator_test.moc"
