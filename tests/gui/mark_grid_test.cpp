@@ -109,6 +109,33 @@ class MarkGridTest : public QObject {
     QVERIFY(grid.marks().none());
   }
 
+  void cells_are_drawn_centred_with_label_rows_on_the_button_face() {
+    PartitionMarkGrid grid(4, 48);
+    grid.resize(400, 200);
+    grid.set_marked(2, true);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    const QImage image = grid.viewport()->grab().toImage();
+    for (auto [row, column] : {std::pair{0, 0}, std::pair{1, 1}}) {
+      const QRect cell = grid.visualItemRect(grid.item(row, column)).adjusted(1, 1, -1, -1);
+      const QColor background = image.pixelColor(cell.topLeft() + QPoint(1, 1));
+      if (row == 0) QCOMPARE(background, grid.palette().color(QPalette::Button));
+      // The bounding box of the text's pixels sits in the middle of the cell.
+      int left = cell.right(), right = cell.left(), top = cell.bottom(), bottom = cell.top();
+      for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x)
+          if (image.pixelColor(x, y) != background) {
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+          }
+      QVERIFY2(left < right, "no text drawn");
+      QVERIFY(std::abs((left + right) / 2 - cell.center().x()) <= 2);
+      QVERIFY(std::abs((top + bottom) / 2 - cell.center().y()) <= 3);
+    }
+  }
+
   void the_number_grids_use_their_own_labels() {
     PairedGrid rpdi(5, 100, [](int r, int c) { return QString::number((r / 2) * 5 + c + 1); });
     QCOMPARE(rpdi.item(0, 0)->text(), QStringLiteral("1"));
