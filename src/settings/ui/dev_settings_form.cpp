@@ -113,7 +113,6 @@ class TQDevSettingsForm::Impl {
   QAction* cancel = nullptr;
   QAction* port_usb = nullptr;
   QAction* port_virtual = nullptr;
-  QActionGroup* port_group = nullptr;
   // Widgets.
   QLabel* device_info = nullptr;
   QPlainTextEdit* log_memo = nullptr;
@@ -312,7 +311,7 @@ void TQDevSettingsForm::Impl::build() {
   auto* port_usb_if = make("PortUsbInterfaceAction", QStringLiteral("USB интерфейс"));
   port_usb = make("PortUsbAction", QStringLiteral("USB AM/BM"));
   port_virtual = make("PortVirtualAction", QStringLiteral("Виртуальный прибор"));
-  port_group = new QActionGroup(w);
+  auto* port_group = new QActionGroup(w);
   for (auto* a : {port_com, port_usb_if, port_usb, port_virtual}) {
     a->setCheckable(true);
     port_group->addAction(a);
@@ -752,10 +751,7 @@ void TQDevSettingsForm::MenuWriteActionExecute() {
   memory::Configuration* config = config_.get();
   impl_->write_running = true;
   impl_->start(
-      [config](link::Session& s, link::Progress& progress) {
-        // Radio device parameters are logged byte by byte after they are sent.
-        return settings::write_all(s, *config, &progress);
-      },
+      [config](link::Session& s, link::Progress& progress) { return settings::write_all(s, *config, &progress); },
       [this](const Result<>& r) {
         QApplication::restoreOverrideCursor();
         impl_->write_running = false;
