@@ -87,6 +87,11 @@ class MarkGridTest : public QObject {
     grid.oldPartitionStrGridMouseUp();
     QVERIFY(grid.marked(1));
     QCOMPARE(ui.ui->boxes.size(), std::size_t{1});
+
+    // Only mode 8 refuses; every other work mode (seven bits) passes silently.
+    for (int other = 0; other < 128; ++other)
+      if (other != 8) QVERIFY2(!refuse_for_work_mode(nullptr, other), qPrintable(QString::number(other)));
+    QCOMPARE(ui.ui->boxes.size(), std::size_t{1});
   }
 
   void marks_map_partition_p_to_bit_p_minus_1() {

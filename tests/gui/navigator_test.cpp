@@ -2,6 +2,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTreeWidget>
 #include <QtTest>
@@ -72,12 +73,24 @@ class NavigatorTest : public QObject {
   std::unique_ptr<test::ScopedRecordingUi> ui_;
   std::unique_ptr<SettingsNavigator> nav_;
   QStringList calls_;  // "show 6", "apply 6", "box" in the order they happened
+  std::size_t boxes_noted_ = 0;
 
   QString current_page() const { return nav_->pages()->currentWidget()->objectName(); }
+  // Boxes shown since the last note go into the call list, so their place among the
+  // operations shows.
+  void note_boxes() {
+    for (; boxes_noted_ < ui_->ui->boxes.size(); ++boxes_noted_) calls_ << QStringLiteral("box");
+  }
   void register_all() {
     for (int i = 0; i < kNodes; ++i)
-      nav_->register_page(i, {[this, i] { calls_ << QStringLiteral("show %1").arg(i); },
-                              [this, i] { calls_ << QStringLiteral("apply %1").arg(i); }});
+      nav_->register_page(i, {[this, i] {
+                                note_boxes();
+                                calls_ << QStringLiteral("show %1").arg(i);
+                              },
+                              [this, i] {
+                                note_boxes();
+                                calls_ << QStringLiteral("apply %1").arg(i);
+                              }});
   }
   // A visit as the tree makes it: the changing notice, then the change.
   void visit(int index) {
@@ -92,6 +105,7 @@ class NavigatorTest : public QObject {
     nav_->resize(800, 600);
     nav_->show();
     calls_.clear();
+    boxes_noted_ = 0;
   }
   void cleanup() {
     nav_.reset();
@@ -127,6 +141,52 @@ class NavigatorTest : public QObject {
       QVERIFY(nav_->pages()->currentWidget()->isEnabled());
       QCOMPARE(calls_, QStringList{QStringLiteral("show %1").arg(i)});
     }
+  }
+
+  void save_applies_the_page_of_every_node_after_the_message() {
+    register_all();
+    for (int i = 0; i < kNodes; ++i) {
+      visit(i);
+      calls_.clear();
+      nav_->findChild<QPushButton*>("SaveSettingsButton")->click();
+      note_boxes();
+      QCOMPARE(calls_, (QStringList{QStringLiteral("box"), QStringLiteral("apply %1").arg(i)}));
+      QCOMPARE(ui_->ui->boxes.back().text, m(15128));
+      QCOMPARE(current_page(), QString::fromLatin1(kTree[i].page));
+      QCOMPARE(nav_->pending_action(), PageAction::none);
+    }
+    // The apply was consumed: a later timer tick or dispatch does not run it again.
+    calls_.clear();
+    QTest::qWait(30);
+    QVERIFY(calls_.isEmpty());
+  }
+
+  void a_burst_of_selection_changes_dispatches_the_last_node_once() {
+    register_all();
+    nav_->tree()->setCurrentItem(nav_->node_item(6));
+    nav_->tree()->setCurrentItem(nav_->node_item(9));
+    nav_->tree()->setCurrentItem(nav_->node_item(15));
+    QTRY_COMPARE(current_page(), QStringLiteral("CtrlIDTS"));
+    QTest::qWait(30);
+    QCOMPARE(calls_, QStringList{QStringLiteral("show 15")});
+  }
+
+  void working_pages_have_a_caption_and_a_scrolled_body() {
+    for (const auto& e : kTree) {
+      if (e.heading) {
+        QCOMPARE(nav_->page_body(QString::fromLatin1(e.page)), nav_->page(QString::fromLatin1(e.page)));
+        continue;
+      }
+      auto* page = nav_->page(QString::fromLatin1(e.page));
+      auto* body = nav_->page_body(QString::fromLatin1(e.page));
+      QVERIFY2(body && body != page, e.page);
+      QCOMPARE(body->objectName(), QString::fromLatin1(e.page) + "Body");
+      auto* scroll = page->findChild<QScrollArea*>();
+      QVERIFY2(scroll && scroll->widget() == body, e.page);
+      QCOMPARE(page->findChildren<QLabel*>().first()->text(), QString::fromUtf8(e.caption));
+    }
+    QVERIFY(!nav_->page("NoSuchTS"));
+    QVERIFY(!nav_->page_body("NoSuchTS"));
   }
 
   void heading_pages_show_their_heading() {
@@ -201,6 +261,14 @@ class NavigatorTest : public QObject {
              QStringLiteral("The Node Телефоны получателей has as parent the Node Удаленное оповещение"));
     visit(21);
     QCOMPARE(nav_->findChild<QLabel*>("Label2")->text(), QStringLiteral("Node index - 1"));
+    visit(3);
+    QCOMPARE(nav_->findChild<QLabel*>("Label3")->text(),
+             QStringLiteral("The Node Телефоны сервисных центров/PIN-коды has as parent the Node GSM-коммуникатор"));
+    // A root node: its place among the roots, and no parent line left over from before.
+    visit(26);
+    QCOMPARE(nav_->findChild<QLabel*>("Label1")->text(), QStringLiteral("Node global index - 26"));
+    QCOMPARE(nav_->findChild<QLabel*>("Label2")->text(), QStringLiteral("Node index - 5"));
+    QCOMPARE(nav_->findChild<QLabel*>("Label3")->text(), QString());
     // The box shows only with the service chord.
     auto* box = nav_->findChild<QGroupBox*>("GroupBox1");
     QVERIFY(!box->isVisible());
@@ -220,14 +288,25 @@ class NavigatorTest : public QObject {
 
   void reset_returns_to_the_first_page_with_nothing_selected() {
     register_all();
+    auto* save = nav_->findChild<QPushButton*>("SaveSettingsButton");
+    QVERIFY(!save->isEnabled());  // nothing to save before a page was visited
     visit(15);
+    QVERIFY(save->isEnabled());
     nav_->reset();
+    QVERIFY(!save->isEnabled());
     QCOMPARE(current_page(), QStringLiteral("EquipmentTS"));
     QVERIFY(nav_->tree()->selectedItems().isEmpty());
     QCOMPARE(nav_->pending_action(), PageAction::none);
     calls_.clear();
     nav_->SaveSettingsButtonClick();
     QVERIFY(calls_.isEmpty());
+
+    // A change still waiting for its tick when the window starts over is dropped.
+    nav_->tree()->setCurrentItem(nav_->node_item(20));
+    nav_->reset();
+    QTest::qWait(30);
+    QVERIFY(calls_.isEmpty());
+    QCOMPARE(current_page(), QStringLiteral("EquipmentTS"));
   }
 
   void the_grids_sit_on_their_pages() {
@@ -239,7 +318,7 @@ class NavigatorTest : public QObject {
     for (const auto& [grid, page] : placed) {
       auto* g = nav_->findChild<QTableWidget*>(QString::fromLatin1(grid));
       QVERIFY2(g, grid);
-      QVERIFY2(nav_->page(QString::fromLatin1(page))->isAncestorOf(g), grid);
+      QVERIFY2(nav_->page_body(QString::fromLatin1(page))->isAncestorOf(g), grid);
     }
     QVERIFY(nav_->mark_grid("PartitionStrGrid"));
     QVERIFY(!nav_->mark_grid("RPDIStrGrid"));

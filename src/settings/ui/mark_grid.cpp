@@ -31,6 +31,7 @@ class PairedCellDelegate final : public QStyledItemDelegate {
     const QString text = index.data(Qt::DisplayRole).toString();
     if (text.isEmpty()) return;
     painter->save();
+    painter->setClipRect(r);
     painter->setFont(option.font);
     const bool selected_value = index.row() % 2 == 1 && (option.state & QStyle::State_Selected);
     painter->setPen(option.palette.color(selected_value ? QPalette::HighlightedText : QPalette::Text));

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -106,53 +105,74 @@ SettingsNavigator::SettingsNavigator(QWidget* parent) : QWidget(parent), ops_(na
 
   pages_ = new QStackedWidget(this);
   pages_->setObjectName(QStringLiteral("PageControl1"));
-  auto add_page = [this](const QString& name, const QString& heading, bool is_heading) {
+  // A heading page is one large label at the top. A working page has a small heading with
+  // the node's caption and a scrolled body below it for the page's controls: at 800 × 600
+  // the longer pages do not fit.
+  auto add_heading_page = [this](const QString& name, const QString& heading) {
     if (page(name)) return;
     auto* p = new QWidget;
     p->setObjectName(name);
     auto* layout = new QVBoxLayout(p);
     layout->setContentsMargins(8, 8, 8, 8);
-    if (!heading.isEmpty()) layout->addWidget(heading_label(heading, is_heading ? 19 : 15, p));
-    if (is_heading) layout->addStretch(1);
+    layout->addWidget(heading_label(heading, 19, p));
+    layout->addStretch(1);
+    pages_->addWidget(p);
+  };
+  auto add_working_page = [this](const QString& name, const QString& heading) {
+    if (page(name)) return;
+    auto* p = new QWidget;
+    p->setObjectName(name);
+    auto* layout = new QVBoxLayout(p);
+    layout->setContentsMargins(8, 8, 8, 0);
+    if (!heading.isEmpty()) layout->addWidget(heading_label(heading, 15, p));
+    auto* scroll = new QScrollArea(p);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* body = new QWidget;
+    body->setObjectName(name + QStringLiteral("Body"));
+    auto* body_layout = new QVBoxLayout(body);
+    body_layout->setContentsMargins(0, 0, 0, 0);
+    // Controls gather at the top until something in the body wants the height.
+    body_layout->setAlignment(Qt::AlignTop);
+    scroll->setWidget(body);
+    layout->addWidget(scroll, 1);
     pages_->addWidget(p);
   };
   for (const auto& node : navigator_nodes()) {
     const QString name = QString::fromLatin1(node.page);
     if (name == QLatin1String("InWorkTS")) {
-      add_page(name, QStringLiteral("Находится в стадии разработки"), true);
+      add_heading_page(name, QStringLiteral("Находится в стадии разработки"));
     } else if (node.heading) {
-      add_page(name, QString::fromUtf8(node.heading), true);
+      add_heading_page(name, QString::fromUtf8(node.heading));
     } else {
-      add_page(name, QString::fromUtf8(node.caption), false);
+      add_working_page(name, QString::fromUtf8(node.caption));
     }
   }
-  for (const char* extra : kExtraPages) add_page(QString::fromLatin1(extra), {}, false);
+  for (const char* extra : kExtraPages) add_working_page(QString::fromLatin1(extra), {});
 
-  // The mark grids and the paired number grids sit on their pages.
-  auto place = [this](const char* page_name, QWidget* grid) {
-    auto* layout = qobject_cast<QVBoxLayout*>(page(QString::fromLatin1(page_name))->layout());
-    layout->addWidget(grid, 1);
+  // The mark grids and the paired number grids sit on their pages and take the height.
+  auto place = [this](const char* page_name, QWidget* grid, bool fill) {
+    auto* layout = qobject_cast<QVBoxLayout*>(page_body(QString::fromLatin1(page_name))->layout());
+    if (fill) layout->setAlignment(Qt::Alignment());
+    layout->addWidget(grid, fill ? 1 : 0);
   };
   auto* partition_grid = new PartitionMarkGrid(16, 12);
   partition_grid->setObjectName(QStringLiteral("PartitionStrGrid"));
-  place("TelRcpntsTS", partition_grid);
+  place("TelRcpntsTS", partition_grid, true);
   auto* sysout_grid = new PartitionMarkGrid(4, 48);
   sysout_grid->setObjectName(QStringLiteral("SysOutSetStrGrid"));
-  place("SysOutSetTS", sysout_grid);
+  place("SysOutSetTS", sysout_grid, true);
   auto* ctrl_grid = new PartitionMarkGrid(4, 48);
   ctrl_grid->setObjectName(QStringLiteral("CtrlIDRazdStrGrid"));
-  place("CtrlIDTS", ctrl_grid);
+  place("CtrlIDTS", ctrl_grid, true);
   auto* rpdi = new PairedGrid(5, 100, [](int r, int c) { return QString::number((r / 2) * 5 + c + 1); });
   rpdi->setObjectName(QStringLiteral("RPDIStrGrid"));
-  place("RPDITS", rpdi);
+  place("RPDITS", rpdi, true);
   auto* shs = new PairedGrid(3, 2, [](int, int c) { return m(15112 + c); });
   shs->setObjectName(QStringLiteral("ShsStrGrid"));
-  shs->setMaximumHeight(80);
-  place("RadioNetDevTS", shs);
-  for (int i = 0; i < pages_->count(); ++i) {
-    auto* layout = qobject_cast<QVBoxLayout*>(pages_->widget(i)->layout());
-    if (layout && layout->count() == 1 && !layout->itemAt(0)->spacerItem()) layout->addStretch(1);
-  }
+  shs->setFixedHeight(2 * shs->verticalHeader()->defaultSectionSize() + 2 * shs->frameWidth());
+  shs->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  place("RadioNetDevTS", shs, false);
 
   save_button_ = new QPushButton(QStringLiteral("Сохранить изменения"), this);
   save_button_->setObjectName(QStringLiteral("SaveSettingsButton"));
@@ -186,16 +206,16 @@ SettingsNavigator::SettingsNavigator(QWidget* parent) : QWidget(parent), ops_(na
   layout->addLayout(right, 1);
 
   // The tree reports a change 10 ms after it happens; the changing notice comes first.
-  auto* change_timer = new QTimer(this);
-  change_timer->setObjectName(QStringLiteral("TreeChangeTimer"));
-  change_timer->setSingleShot(true);
-  change_timer->setInterval(10);
-  connect(tree_, &QTreeWidget::currentItemChanged, this, [this, change_timer](QTreeWidgetItem* current) {
+  change_timer_ = new QTimer(this);
+  change_timer_->setObjectName(QStringLiteral("TreeChangeTimer"));
+  change_timer_->setSingleShot(true);
+  change_timer_->setInterval(10);
+  connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
     if (!current) return;
     DevSettingsTVChanging();
-    change_timer->start();
+    change_timer_->start();
   });
-  connect(change_timer, &QTimer::timeout, this, [this] {
+  connect(change_timer_, &QTimer::timeout, this, [this] {
     if (auto* item = tree_->currentItem()) DevSettingsTVChange(item);
   });
   connect(save_button_, &QPushButton::clicked, this, [this] { SaveSettingsButtonClick(); });
@@ -214,6 +234,13 @@ QWidget* SettingsNavigator::page(const QString& name) const {
   return nullptr;
 }
 
+QWidget* SettingsNavigator::page_body(const QString& name) const {
+  QWidget* p = page(name);
+  if (!p) return nullptr;
+  auto* body = p->findChild<QWidget*>(name + QStringLiteral("Body"));
+  return body ? body : p;
+}
+
 QTreeWidgetItem* SettingsNavigator::node_item(int index) const {
   QTreeWidgetItemIterator it(tree_);
   for (; *it; ++it)
@@ -226,12 +253,15 @@ PartitionMarkGrid* SettingsNavigator::mark_grid(const QString& name) const {
 }
 
 void SettingsNavigator::reset() {
+  // A change still waiting for its 10 ms must not land on the fresh state.
+  change_timer_->stop();
   pending_ = PageAction::none;
   const QSignalBlocker block(tree_);
   tree_->clearSelection();
   tree_->setCurrentItem(nullptr);
   pages_->setCurrentWidget(page(QStringLiteral("EquipmentTS")));
   for (auto* l : info_labels_) l->clear();
+  save_button_->setEnabled(false);
 }
 
 void SettingsNavigator::set_service_visible(bool visible) { info_box_->setVisible(visible); }

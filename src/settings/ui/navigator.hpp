@@ -13,6 +13,7 @@ class QStackedWidget;
 class QPushButton;
 class QGroupBox;
 class QLabel;
+class QTimer;
 
 namespace vq::gui {
 
@@ -45,8 +46,12 @@ class SettingsNavigator : public QWidget {
 
   // Installs (or replaces) the operations of the page of `node`.
   void register_page(int node, PageOps ops);
-  // The page widget by its objectName ("RazdelCfgTS", ...), for page code to fill.
+  // The page widget by its objectName ("RazdelCfgTS", ...): what PageControl1 shows.
   QWidget* page(const QString& name) const;
+  // Where page code puts its controls: the scrolled area under the page's small heading
+  // (objectName = page name + "Body"), so a page taller than the window scrolls. For a
+  // heading page, the page itself.
+  QWidget* page_body(const QString& name) const;
 
   QTreeWidget* tree() const { return tree_; }
   QStackedWidget* pages() const { return pages_; }
@@ -56,7 +61,8 @@ class SettingsNavigator : public QWidget {
   // The three partition mark grids: PartitionStrGrid, SysOutSetStrGrid, CtrlIDRazdStrGrid.
   PartitionMarkGrid* mark_grid(const QString& name) const;
 
-  // Back to the state of a fresh show: EquipmentTS active, nothing pending, no selection.
+  // Back to the state of a fresh show: EquipmentTS active, nothing pending, no selection,
+  // and "Сохранить изменения" disabled until a node is visited (there is nothing to save).
   void reset();
   // The service chord: GroupBox1 ("Дополнительная информация:") shown or hidden.
   void set_service_visible(bool visible);
@@ -72,6 +78,7 @@ class SettingsNavigator : public QWidget {
   QPushButton* save_button_ = nullptr;
   QGroupBox* info_box_ = nullptr;
   QLabel* info_labels_[3] = {};
+  QTimer* change_timer_ = nullptr;
   PageAction pending_ = PageAction::none;
   std::vector<PageOps> ops_;
 };
