@@ -601,8 +601,6 @@ void TQDevSettingsForm::reject() {
   QDialog::reject();
 }
 
-void TQDevSettingsForm::closeEvent(QCloseEvent* event) { QDialog::closeEvent(event); }
-
 void TQDevSettingsForm::keyPressEvent(QKeyEvent* event) {
   if (is_service_chord(event)) {
     service_visible_ = !service_visible_;
@@ -634,7 +632,6 @@ void TQDevSettingsForm::MenuDemoActionExecute() {
     impl_->device_info->clear();
   }
   mode_ = Mode::demo;
-  demo_mode_ = true;
   demo_configuration_ = true;
   impl_->apply_states();
 }
@@ -648,7 +645,6 @@ void TQDevSettingsForm::MenuOnlineActionExecute() {
     impl_->device_info->clear();
   }
   mode_ = Mode::online_disconnected;
-  demo_mode_ = false;
   impl_->apply_states();
 }
 

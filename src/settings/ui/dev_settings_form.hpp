@@ -39,7 +39,7 @@ class TQDevSettingsForm : public QDialog {
 
   enum class Mode { demo, online_disconnected, connected };
   Mode mode() const { return mode_; }
-  bool demo_mode() const { return demo_mode_; }
+  bool demo_mode() const { return mode_ == Mode::demo; }
   bool demo_configuration() const { return demo_configuration_; }
   bool transfer_running() const;
   // Images exist while the window is shown (between showEvent and close).
@@ -77,7 +77,6 @@ class TQDevSettingsForm : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
   void reject() override;
@@ -90,7 +89,6 @@ class TQDevSettingsForm : public QDialog {
   std::unique_ptr<memory::Configuration> config_;
   SettingsNavigator* navigator_ = nullptr;
   Mode mode_ = Mode::demo;
-  bool demo_mode_ = true;
   bool demo_configuration_ = true;
   bool service_visible_ = false;
   bool dirty_ = false;

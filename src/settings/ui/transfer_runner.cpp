@@ -37,7 +37,6 @@ bool TransferRunner::start(Job job, Done done) {
   running_ = true;
   cancel_ = false;
   done_ = std::move(done);
-  emit started();
   worker_ = std::thread([this, job = std::move(job)] {
     Sink sink(this);
     Result<> result = job(sink, sink);

@@ -40,7 +40,6 @@ class TransferRunner : public QObject {
   // Trace lines come in batches (one signal for all lines since the last), so a byte-wise
   // log of a whole read cannot flood the window's event queue.
   void trace_lines(const QString& text);
-  void started();
   void finished();
 
  private:
