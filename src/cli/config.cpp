@@ -3,7 +3,9 @@
 
 #include "cli/commands.hpp"
 #include "cli/terminal_progress.hpp"
+#include "memory/config_file.hpp"
 #include "memory/configuration.hpp"
+#include "settings/config_fields.hpp"
 #include "settings/config_files.hpp"
 #include "settings/config_report.hpp"
 #include "settings/full_transfer.hpp"
@@ -18,6 +20,8 @@ struct ConfigOptions {
   bool verify = false;
   bool json = false;
   bool show_secrets = false;
+  std::vector<std::string> assignments;  // KEY=VALUE
+  std::string key;
 };
 
 Result<memory::Configuration> load_file(const std::string& path) {
@@ -32,6 +36,37 @@ int config_show(const ConfigOptions& o) {
   const auto report = settings::build_report(*config, {o.show_secrets});
   const std::string out = o.json ? settings::render_json(report) : settings::render_text(report);
   std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
+
+// Every value or none: the file is saved only when all of them were accepted, and it
+// changes only where the fields are (the file's own bytes are kept everywhere else).
+int config_set(const ConfigOptions& o) {
+  memory::Configuration config;
+  if (auto r = memory::load_configuration(config, o.input); !r) return report_failure(r.error());
+  for (const auto& a : o.assignments) {
+    const auto eq = a.find('=');
+    if (eq == std::string::npos || eq == 0)
+      return report_failure(Error{0, 0, "Ожидается КЛЮЧ=ЗНАЧЕНИЕ, получено «" + a + "»; файл не изменён", {}});
+    if (auto r = settings::set_config_field(config, a.substr(0, eq), a.substr(eq + 1)); !r) {
+      Error e = r.error();
+      e.text = a.substr(0, eq) + ": " + e.text + "; файл не изменён";
+      return report_failure(e);
+    }
+  }
+  if (auto r = memory::save_configuration(config, o.input); !r) return report_failure(r.error());
+  std::printf("Изменено значений: %zu; сохранено в %s\n", o.assignments.size(), o.input.c_str());
+  return 0;
+}
+
+int config_get(const ConfigOptions& o) {
+  auto config = load_file(o.input);
+  if (!config) return report_failure(config.error());
+  const auto report = settings::build_report(*config, {o.show_secrets});
+  const auto* field = settings::find_field(report, o.key);
+  if (!field)
+    return report_failure(Error{0, 0, "Нет такого ключа: " + o.key + " (ключи перечислены в docs/config-keys.md)", {}});
+  std::printf("%s\n", field->value.c_str());
   return 0;
 }
 
@@ -116,6 +151,17 @@ void add_config_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   show->add_flag("--json", o.json, "The same as a JSON document");
   show->add_flag("--show-secrets", o.show_secrets, "Show passwords instead of ***");
   show->callback([&action] { action = [] { return config_show(o); }; });
+
+  auto* set = config->add_subcommand("set", "Change fields of a .cfg file by key (all or nothing, saved atomically)");
+  set->add_option("file", o.input, "Configuration file (.cfg)")->required()->check(CLI::ExistingFile);
+  set->add_option("assignments", o.assignments, "KEY=VALUE, e.g. partitions.5.type=\"Пожарный 1\"")->required();
+  set->callback([&action] { action = [] { return config_set(o); }; });
+
+  auto* get = config->add_subcommand("get", "Print one field of a .cfg file by key");
+  get->add_option("file", o.input, "Configuration file (.cfg)")->required()->check(CLI::ExistingFile);
+  get->add_option("key", o.key, "Field key, e.g. partitions.5.type")->required();
+  get->add_flag("--show-secrets", o.show_secrets, "Show passwords instead of ***");
+  get->callback([&action] { action = [] { return config_get(o); }; });
 
   auto* diff = config->add_subcommand("diff", "Differences between two .cfg files");
   diff->add_option("a", o.input, "First configuration file")->required()->check(CLI::ExistingFile);

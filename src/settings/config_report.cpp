@@ -8,6 +8,7 @@
 #include "memory/phone_numbers.hpp"
 #include "memory/registered_devices.hpp"
 #include "memory/type_names.hpp"
+#include "settings/config_fields.hpp"
 #include "shell/messages.hpp"
 
 namespace vq::settings {
@@ -133,6 +134,30 @@ std::string json_escape(std::string_view in) {
 
 }  // namespace
 
+ReportField text_field(std::string key, std::string label, std::string value) {
+  return {std::move(key), std::move(label), std::move(value), ReportField::Type::text, 0};
+}
+ReportField number_field(std::string key, std::string label, long long value) {
+  return {std::move(key), std::move(label), std::to_string(value), ReportField::Type::number, value};
+}
+ReportField flag_field(std::string key, std::string label, bool value) {
+  return {std::move(key), std::move(label), value ? "да" : "нет", ReportField::Type::flag, value ? 1 : 0};
+}
+ReportField choice_field(std::string key, std::string label, long long code, std::string name) {
+  return {std::move(key), std::move(label), std::move(name), ReportField::Type::choice, code};
+}
+
+const ReportField* find_field(const std::vector<ReportSection>& report, std::string_view key) {
+  for (const auto& s : report) {
+    if (s.raw || key.size() <= s.key.size() + 1 || key.substr(0, s.key.size()) != s.key || key[s.key.size()] != '.')
+      continue;
+    const auto rest = key.substr(s.key.size() + 1);
+    for (const auto& f : s.fields)
+      if (f.key == rest) return &f;
+  }
+  return nullptr;
+}
+
 std::vector<ReportSection> build_report(const Configuration& c, const ReportOptions& options) {
   std::vector<ReportSection> report;
   report.push_back(device_section(c));
@@ -143,12 +168,20 @@ std::vector<ReportSection> build_report(const Configuration& c, const ReportOpti
                                     options.show_secrets));
   report.push_back(password_section(c, ImageId::second_password, "second_password", "Пароль инженера",
                                     options.show_secrets));
+  std::vector<bool> image_decoded(memory::kImageCount, false), page_decoded(memory::kPageCount, false);
+  for (const auto& domain : field_domains()) {
+    domain.report(c, options, report);
+    for (auto id : domain.images) image_decoded[static_cast<std::size_t>(id)] = true;
+    for (auto id : domain.pages) page_decoded[static_cast<std::size_t>(id)] = true;
+  }
   for (const auto& slot : memory::config_slots()) {
     const bool decoded = slot.is_page ? (static_cast<PageId>(slot.index) == PageId::phone_numbers ||
-                                         static_cast<PageId>(slot.index) == PageId::channels)
+                                         static_cast<PageId>(slot.index) == PageId::channels ||
+                                         page_decoded[slot.index])
                                       : (static_cast<ImageId>(slot.index) == ImageId::registered_devices ||
                                          static_cast<ImageId>(slot.index) == ImageId::first_password ||
-                                         static_cast<ImageId>(slot.index) == ImageId::second_password);
+                                         static_cast<ImageId>(slot.index) == ImageId::second_password ||
+                                         image_decoded[slot.index]);
     if (decoded) continue;
     const auto name = slot.is_page ? memory::spec(static_cast<PageId>(slot.index)).name
                                    : memory::spec(static_cast<ImageId>(slot.index)).name;
@@ -203,7 +236,16 @@ std::string render_json(const std::vector<ReportSection>& report) {
     for (std::size_t f = 0; f < s.fields.size(); ++f) {
       const auto& fl = s.fields[f];
       out += (f ? ", " : "") + std::string("{\"key\": \"") + json_escape(fl.key) + "\", \"label\": \"" +
-             json_escape(fl.label) + "\", \"value\": \"" + json_escape(fl.value) + "\"}";
+             json_escape(fl.label) + "\", \"value\": ";
+      switch (fl.type) {
+        case ReportField::Type::number: out += std::to_string(fl.number); break;
+        case ReportField::Type::flag: out += fl.number ? "true" : "false"; break;
+        case ReportField::Type::choice:
+          out += "\"" + json_escape(fl.value) + "\", \"code\": " + std::to_string(fl.number);
+          break;
+        case ReportField::Type::text: out += "\"" + json_escape(fl.value) + "\""; break;
+      }
+      out += "}";
     }
     out += "]}";
   }

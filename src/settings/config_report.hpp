@@ -10,10 +10,21 @@
 namespace vq::settings {
 
 struct ReportField {
-  std::string key;    // stable, for JSON and diff
+  // How JSON carries the value: text as a string, number as a number, flag as true/false,
+  // choice (an enumeration) as its name in "value" and the stored number in "code".
+  enum class Type { text, number, flag, choice };
+
+  std::string key;    // stable, for JSON, diff and `config set/get` (after the section's key)
   std::string label;  // what a person reads
-  std::string value;
+  std::string value;  // the value as a person reads it
+  Type type = Type::text;
+  long long number = 0;  // number, flag (0/1) or choice code
 };
+
+ReportField text_field(std::string key, std::string label, std::string value);
+ReportField number_field(std::string key, std::string label, long long value);
+ReportField flag_field(std::string key, std::string label, bool value);
+ReportField choice_field(std::string key, std::string label, long long code, std::string name);
 
 struct ReportSection {
   std::string key;
@@ -32,6 +43,9 @@ std::vector<ReportSection> build_report(const memory::Configuration& config, con
 
 std::string render_text(const std::vector<ReportSection>& report);
 std::string render_json(const std::vector<ReportSection>& report);
+
+// The field whose full key (section key, '.', field key) is `key`.
+const ReportField* find_field(const std::vector<ReportSection>& report, std::string_view key);
 
 // Lines "section: label: old → new" for fields, "section +offset: 0xAA → 0xBB" for raw bytes.
 std::vector<std::string> diff_reports(const std::vector<ReportSection>& a, const std::vector<ReportSection>& b);

@@ -17,7 +17,7 @@
 #include "memory/configuration.hpp"
 #include "memory/memory_map.hpp"
 #include "settings/ui/dev_settings_form.hpp"
-#include "settings/ui/navigator.hpp"
+#include "settings/ui/navigator/navigator.hpp"
 #include "shell/ui/app_settings_form.hpp"
 #include "shell/messages.hpp"
 #include "shell/ui/qt_text.hpp"

@@ -1,7 +1,7 @@
 // Partition mark grids and the other paired grids: labels, toggling, refusal, bit mapping.
 #include <QtTest>
 
-#include "settings/ui/mark_grid.hpp"
+#include "settings/ui/widgets/mark_grid.hpp"
 #include "shell/ui/qt_text.hpp"
 #include "support/recording_ui.hpp"
 

@@ -7,8 +7,9 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "settings/ui/mark_grid.hpp"
-#include "settings/ui/navigator.hpp"
+#include "memory/configuration.hpp"
+#include "settings/ui/pages/settings_page.hpp"
+#include "settings/ui/navigator/navigator.hpp"
 #include "shell/ui/qt_text.hpp"
 #include "support/recording_ui.hpp"
 
@@ -87,9 +88,10 @@ class NavigatorTest : public QObject {
                                 note_boxes();
                                 calls_ << QStringLiteral("show %1").arg(i);
                               },
-                              [this, i] {
+                              [this, i]() -> Result<> {
                                 note_boxes();
                                 calls_ << QStringLiteral("apply %1").arg(i);
+                                return {};
                               }});
   }
   // A visit as the tree makes it: the changing notice, then the change.
@@ -143,14 +145,14 @@ class NavigatorTest : public QObject {
     }
   }
 
-  void save_applies_the_page_of_every_node_after_the_message() {
+  void save_applies_the_page_of_every_node_then_says_saved() {
     register_all();
     for (int i = 0; i < kNodes; ++i) {
       visit(i);
       calls_.clear();
       nav_->findChild<QPushButton*>("SaveSettingsButton")->click();
       note_boxes();
-      QCOMPARE(calls_, (QStringList{QStringLiteral("box"), QStringLiteral("apply %1").arg(i)}));
+      QCOMPARE(calls_, (QStringList{QStringLiteral("apply %1").arg(i), QStringLiteral("box")}));
       QCOMPARE(ui_->ui->boxes.back().text, m(15128));
       QCOMPARE(current_page(), QString::fromLatin1(kTree[i].page));
       QCOMPARE(nav_->pending_action(), PageAction::none);
@@ -204,17 +206,20 @@ class NavigatorTest : public QObject {
       QVERIFY2(nav_->page(QString::fromLatin1(extra)), extra);
   }
 
-  void save_shows_the_message_first_then_applies_the_selected_page_only() {
+  void save_applies_the_selected_page_only_and_says_saved_after_it() {
     register_all();
     visit(11);
     calls_.clear();
-    // The box is recorded by the stand-in; note where it fell among the calls.
-    nav_->register_page(11, {nullptr, [this] {
-                               QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
-                               calls_ << QStringLiteral("apply 11");
+    nav_->register_page(11, {nullptr, [this]() -> Result<> {
+                               // No box yet: "saved" comes after the apply.
+                               calls_ << QStringLiteral("apply 11 after %1 boxes").arg(ui_->ui->boxes.size());
+                               return {};
                              }});
+    QSignalSpy applied(nav_.get(), &SettingsNavigator::changes_applied);
     nav_->findChild<QPushButton*>("SaveSettingsButton")->click();
-    QCOMPARE(calls_, QStringList{QStringLiteral("apply 11")});
+    QCOMPARE(calls_, QStringList{QStringLiteral("apply 11 after 0 boxes")});
+    QCOMPARE(applied.count(), 1);
+    QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
     QCOMPARE(ui_->ui->boxes.front().text, m(15128));
     QCOMPARE(ui_->ui->boxes.front().caption, m(15021));
     QCOMPARE(ui_->ui->boxes.front().icon, BoxIcon::information);
@@ -222,14 +227,59 @@ class NavigatorTest : public QObject {
     QCOMPARE(current_page(), QStringLiteral("RazdelNameTS"));
   }
 
-  void pages_without_an_operation_run_nothing() {
-    // Heading nodes and "Индивидуальное оповещение": the message, nothing else.
+  void a_refused_apply_shows_its_reason_and_never_says_saved() {
+    visit(12);
+    nav_->register_page(12, {nullptr, []() -> Result<> { return fail("Время интегрирования: выберите значение"); }});
+    QSignalSpy applied(nav_.get(), &SettingsNavigator::changes_applied);
+    nav_->SaveSettingsButtonClick();
+    QCOMPARE(applied.count(), 0);
+    QCOMPARE(ui_->ui->texts(), QStringList{QStringLiteral("Время интегрирования: выберите значение")});
+    QCOMPARE(ui_->ui->boxes.front().icon, BoxIcon::error);
+  }
+
+  void a_page_widget_is_shown_applied_and_marks_its_node_until_saved() {
+    struct Host : PageHost {
+      memory::Configuration config;
+      memory::Configuration* configuration() override { return &config; }
+      bool demo_mode() const override { return true; }
+    } host;
+    struct Page : SettingsPage {
+      using SettingsPage::SettingsPage;
+      int shown = 0, applied = 0;
+      void show_from(const memory::Configuration&) override { ++shown; }
+      Result<> apply_to(memory::Configuration&) override {
+        ++applied;
+        return {};
+      }
+      bool has_apply() const override { return true; }
+      void touch() { note_edit(); }
+    };
+    auto* page = new Page(host);
+    nav_->register_page(Node::razdel_name, page, host);
+    QVERIFY(nav_->page_body(QStringLiteral("RazdelNameTS"))->isAncestorOf(page));
+    QCOMPARE(nav_->settings_page(Node::razdel_name), page);
+    visit(static_cast<int>(Node::razdel_name));
+    QCOMPARE(page->shown, 1);
+    QSignalSpy edited(nav_.get(), &SettingsNavigator::edited);
+    page->touch();
+    QCOMPARE(edited.count(), 1);
+    QVERIFY(nav_->has_pending_edits(Node::razdel_name));
+    QVERIFY(nav_->node_item(Node::razdel_name)->font(0).bold());
+    nav_->SaveSettingsButtonClick();
+    QCOMPARE(page->applied, 1);
+    QVERIFY(!nav_->has_pending_edits(Node::razdel_name));
+    QVERIFY(!nav_->node_item(Node::razdel_name)->font(0).bold());
+  }
+
+  void pages_without_an_apply_never_say_saved() {
+    // Heading nodes and "Индивидуальное оповещение": a note that there is nothing to store.
     for (int i : {0, 5, 18, 25}) {
       visit(i);
       calls_.clear();
       ui_->ui->boxes.clear();
       nav_->SaveSettingsButtonClick();
       QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+      QVERIFY(ui_->ui->boxes.front().text != m(15128));
       QVERIFY(calls_.isEmpty());
     }
     visit(25);
@@ -237,10 +287,10 @@ class NavigatorTest : public QObject {
     QCOMPARE(labels.first()->text(), QStringLiteral("Находится в стадии разработки"));
   }
 
-  void with_no_node_selected_save_only_shows_the_message() {
+  void with_no_node_selected_save_does_nothing() {
     register_all();
     nav_->SaveSettingsButtonClick();
-    QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+    QVERIFY(ui_->ui->boxes.empty());
     QVERIFY(calls_.isEmpty());
     QCOMPARE(current_page(), QStringLiteral("EquipmentTS"));
   }
@@ -309,20 +359,6 @@ class NavigatorTest : public QObject {
     QCOMPARE(current_page(), QStringLiteral("EquipmentTS"));
   }
 
-  void the_grids_sit_on_their_pages() {
-    const std::pair<const char*, const char*> placed[] = {{"PartitionStrGrid", "TelRcpntsTS"},
-                                                          {"SysOutSetStrGrid", "SysOutSetTS"},
-                                                          {"CtrlIDRazdStrGrid", "CtrlIDTS"},
-                                                          {"RPDIStrGrid", "RPDITS"},
-                                                          {"ShsStrGrid", "RadioNetDevTS"}};
-    for (const auto& [grid, page] : placed) {
-      auto* g = nav_->findChild<QTableWidget*>(QString::fromLatin1(grid));
-      QVERIFY2(g, grid);
-      QVERIFY2(nav_->page_body(QString::fromLatin1(page))->isAncestorOf(g), grid);
-    }
-    QVERIFY(nav_->mark_grid("PartitionStrGrid"));
-    QVERIFY(!nav_->mark_grid("RPDIStrGrid"));
-  }
 };
 
 QTEST_MAIN(NavigatorTest)

@@ -1,10 +1,12 @@
 #pragma once
 // A stand-in for the desktop: records every box, answers questions and file dialogs from
 // a script, never blocks. Install with ScopedRecordingUi.
+#include <QDialog>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,6 +29,11 @@ class RecordingUi : public gui::UiServices {
   std::vector<QUrl> opened;
   QStringList dialog_folders;     // the folder each file dialog started in
   bool open_url_result = true;
+  // Scripts for the next dialogs, one each: it works the dialog's controls (found by
+  // objectName) and presses its buttons; the dialog counts as confirmed when it ends
+  // accepted. With no script left a dialog is cancelled.
+  std::deque<std::function<void(QDialog*)>> dialog_scripts;
+  QStringList dialogs;            // objectName of every dialog run, in order
 
   void show_message(QWidget*, gui::BoxIcon icon, const QString& caption, const QString& text) override {
     boxes.push_back({icon, caption, text, false});
@@ -47,6 +54,18 @@ class RecordingUi : public gui::UiServices {
   bool open_url(const QUrl& url) override {
     opened.push_back(url);
     return open_url_result;
+  }
+  bool run_dialog(QDialog* dialog) override {
+    dialogs << dialog->objectName();
+    if (dialog_scripts.empty()) return false;
+    auto script = std::move(dialog_scripts.front());
+    dialog_scripts.pop_front();
+    dialog->setResult(QDialog::Rejected);
+    dialog->show();
+    script(dialog);
+    const bool accepted = dialog->result() == QDialog::Accepted;
+    dialog->hide();
+    return accepted;
   }
   QStringList texts() const {
     QStringList out;

@@ -31,7 +31,8 @@
 #include "memory/configuration.hpp"
 #include "settings/config_files.hpp"
 #include "settings/full_transfer.hpp"
-#include "settings/ui/navigator.hpp"
+#include "settings/ui/navigator/navigator.hpp"
+#include "settings/ui/pages/register_pages.hpp"
 #include "settings/ui/transfer_runner.hpp"
 #include "settings/ui/usb_hotplug.hpp"
 #include "shell/ui/qt_text.hpp"
@@ -401,6 +402,7 @@ void TQDevSettingsForm::Impl::build() {
 
   self->navigator_ = new SettingsNavigator(w);
   self->navigator_->setObjectName(QStringLiteral("SettingsNavigator"));
+  register_pages(*self->navigator_, *self);
 
   // Service controls, shown and hidden by the service chord.
   log_memo = new QPlainTextEdit(w);
@@ -503,11 +505,9 @@ void TQDevSettingsForm::Impl::build() {
   QObject::connect(runner, &TransferRunner::trace_lines, log_memo, &QPlainTextEdit::appendPlainText);
   QObject::connect(runner, &TransferRunner::finished, w, &TQDevSettingsForm::transfer_finished);
 
-  // Edits applied on a page are edits the panel and the files do not have yet.
-  if (auto* save = self->navigator_->findChild<QPushButton*>(QStringLiteral("SaveSettingsButton")))
-    QObject::connect(save, &QPushButton::clicked, w, [w] {
-      if (w->navigator_->tree()->currentItem()) w->dirty_ = true;
-    });
+  // Page edits are edits the panel and the files do not have yet.
+  QObject::connect(self->navigator_, &SettingsNavigator::edited, w, [w] { w->dirty_ = true; });
+  QObject::connect(self->navigator_, &SettingsNavigator::changes_applied, w, [w] { w->dirty_ = true; });
 
   std::vector<link::UsbId> ids;
   for (const auto& text : self->context_.usb_ids)
@@ -634,6 +634,7 @@ void TQDevSettingsForm::MenuDemoActionExecute() {
   mode_ = Mode::demo;
   demo_configuration_ = true;
   impl_->apply_states();
+  navigator_->mode_changed(true);
 }
 
 void TQDevSettingsForm::MenuOnlineActionExecute() {
@@ -646,6 +647,7 @@ void TQDevSettingsForm::MenuOnlineActionExecute() {
   }
   mode_ = Mode::online_disconnected;
   impl_->apply_states();
+  navigator_->mode_changed(false);
 }
 
 void TQDevSettingsForm::MenuConnectActionExecute() {

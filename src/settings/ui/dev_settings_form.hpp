@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+#include "settings/ui/pages/settings_page.hpp"
 #include "shell/ui/app_context.hpp"
 
 class QAction;
@@ -31,7 +32,7 @@ class SettingsNavigator;
 class TransferRunner;
 class UsbHotplugWatcher;
 
-class TQDevSettingsForm : public QDialog {
+class TQDevSettingsForm : public QDialog, public PageHost {
   Q_OBJECT
  public:
   explicit TQDevSettingsForm(AppContext& context, QWidget* parent = nullptr);
@@ -39,11 +40,12 @@ class TQDevSettingsForm : public QDialog {
 
   enum class Mode { demo, online_disconnected, connected };
   Mode mode() const { return mode_; }
-  bool demo_mode() const { return mode_ == Mode::demo; }
+  bool demo_mode() const override { return mode_ == Mode::demo; }
   bool demo_configuration() const { return demo_configuration_; }
   bool transfer_running() const;
   // Images exist while the window is shown (between showEvent and close).
   memory::Configuration* configuration() const { return config_.get(); }
+  memory::Configuration* configuration() override { return config_.get(); }
   SettingsNavigator* navigator() const { return navigator_; }
   QString status_text(int panel) const;
   int gauge() const;

@@ -1,6 +1,7 @@
 #include "shell/ui/ui_services.hpp"
 
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -59,6 +60,8 @@ QString UiServices::save_file_name(QWidget* parent, const QString& title, const 
 }
 
 bool UiServices::open_url(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+bool UiServices::run_dialog(QDialog* dialog) { return dialog->exec() == QDialog::Accepted; }
 
 UiServices& ui() { return *current(); }
 

@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <memory>
 
+class QDialog;
 class QWidget;
 
 namespace vq::gui {
@@ -25,6 +26,9 @@ class UiServices {
   virtual QString save_file_name(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter, const QString& default_suffix);
   virtual bool open_url(const QUrl& url);
+  // Runs a modal dialog; true when it was confirmed (accepted). Tests answer dialogs here
+  // as they answer message boxes.
+  virtual bool run_dialog(QDialog* dialog);
 };
 
 UiServices& ui();

@@ -1,4 +1,4 @@
-#include "settings/ui/mark_grid.hpp"
+#include "settings/ui/widgets/mark_grid.hpp"
 
 #include <QApplication>
 #include <QHeaderView>

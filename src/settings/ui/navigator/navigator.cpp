@@ -1,4 +1,4 @@
-#include "settings/ui/navigator.hpp"
+#include "settings/ui/navigator/navigator.hpp"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,7 +11,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "settings/ui/mark_grid.hpp"
+#include "memory/configuration.hpp"
+#include "settings/ui/pages/settings_page.hpp"
 #include "shell/ui/qt_text.hpp"
 #include "shell/ui/ui_services.hpp"
 
@@ -70,7 +71,11 @@ const std::vector<NavigatorNode>& navigator_nodes() {
   return nodes;
 }
 
-SettingsNavigator::SettingsNavigator(QWidget* parent) : QWidget(parent), ops_(navigator_nodes().size()) {
+SettingsNavigator::SettingsNavigator(QWidget* parent)
+    : QWidget(parent),
+      ops_(navigator_nodes().size()),
+      widgets_(navigator_nodes().size(), nullptr),
+      pending_edits_(navigator_nodes().size(), false) {
   tree_ = new QTreeWidget(this);
   tree_->setObjectName(QStringLiteral("DevSettingsTV"));
   tree_->setHeaderHidden(true);
@@ -150,30 +155,6 @@ SettingsNavigator::SettingsNavigator(QWidget* parent) : QWidget(parent), ops_(na
   }
   for (const char* extra : kExtraPages) add_working_page(QString::fromLatin1(extra), {});
 
-  // The mark grids and the paired number grids sit on their pages and take the height.
-  auto place = [this](const char* page_name, QWidget* grid, bool fill) {
-    auto* layout = qobject_cast<QVBoxLayout*>(page_body(QString::fromLatin1(page_name))->layout());
-    if (fill) layout->setAlignment(Qt::Alignment());
-    layout->addWidget(grid, fill ? 1 : 0);
-  };
-  auto* partition_grid = new PartitionMarkGrid(16, 12);
-  partition_grid->setObjectName(QStringLiteral("PartitionStrGrid"));
-  place("TelRcpntsTS", partition_grid, true);
-  auto* sysout_grid = new PartitionMarkGrid(4, 48);
-  sysout_grid->setObjectName(QStringLiteral("SysOutSetStrGrid"));
-  place("SysOutSetTS", sysout_grid, true);
-  auto* ctrl_grid = new PartitionMarkGrid(4, 48);
-  ctrl_grid->setObjectName(QStringLiteral("CtrlIDRazdStrGrid"));
-  place("CtrlIDTS", ctrl_grid, true);
-  auto* rpdi = new PairedGrid(5, 100, [](int r, int c) { return QString::number((r / 2) * 5 + c + 1); });
-  rpdi->setObjectName(QStringLiteral("RPDIStrGrid"));
-  place("RPDITS", rpdi, true);
-  auto* shs = new PairedGrid(3, 2, [](int, int c) { return m(15112 + c); });
-  shs->setObjectName(QStringLiteral("ShsStrGrid"));
-  shs->setFixedHeight(2 * shs->verticalHeader()->defaultSectionSize() + 2 * shs->frameWidth());
-  shs->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  place("RadioNetDevTS", shs, false);
-
   save_button_ = new QPushButton(QStringLiteral("Сохранить изменения"), this);
   save_button_->setObjectName(QStringLiteral("SaveSettingsButton"));
   auto* reminder = new QLabel(QStringLiteral("Не забывайте сохранять изменения ->"), this);
@@ -228,6 +209,59 @@ void SettingsNavigator::register_page(int node, PageOps ops) {
   ops_[static_cast<std::size_t>(node)] = std::move(ops);
 }
 
+void SettingsNavigator::register_page(Node node, SettingsPage* page, PageHost& host) {
+  const int index = static_cast<int>(node);
+  if (index < 0 || static_cast<std::size_t>(index) >= ops_.size() || !page) return;
+  const auto& info = navigator_nodes()[static_cast<std::size_t>(index)];
+  QWidget* body = page_body(QString::fromLatin1(info.page));
+  if (auto* layout = qobject_cast<QVBoxLayout*>(body->layout())) {
+    // The page takes the body's height: lists and grids fill it, short pages keep their
+    // controls at the top themselves.
+    layout->setAlignment(Qt::Alignment());
+    layout->addWidget(page, 1);
+  }
+  widgets_[static_cast<std::size_t>(index)] = page;
+  PageOps ops;
+  ops.show = [page, &host] {
+    if (auto* c = host.configuration()) page->show_from(*c);
+  };
+  if (page->has_apply()) {
+    ops.apply = [page, &host]() -> Result<> {
+      auto* c = host.configuration();
+      if (!c) return {};
+      return page->apply_to(*c);
+    };
+  }
+  ops_[static_cast<std::size_t>(index)] = std::move(ops);
+  connect(page, &SettingsPage::edited, this, [this, index, page] {
+    if (page->has_apply()) mark_pending(index, true);
+    emit edited();
+  });
+}
+
+SettingsPage* SettingsNavigator::settings_page(Node node) const {
+  const auto i = static_cast<std::size_t>(node);
+  return i < widgets_.size() ? widgets_[i] : nullptr;
+}
+
+bool SettingsNavigator::has_pending_edits(Node node) const {
+  const auto i = static_cast<std::size_t>(node);
+  return i < pending_edits_.size() && pending_edits_[i];
+}
+
+void SettingsNavigator::mark_pending(int node, bool pending) {
+  const auto i = static_cast<std::size_t>(node);
+  if (i >= pending_edits_.size() || pending_edits_[i] == pending) return;
+  pending_edits_[i] = pending;
+  auto* item = node_item(node);
+  if (!item) return;
+  QFont f = item->font(0);
+  f.setBold(pending);
+  item->setFont(0, f);
+  item->setToolTip(0, pending ? QStringLiteral("Изменения на странице ещё не сохранены: нажмите «Сохранить изменения»")
+                              : QString());
+}
+
 QWidget* SettingsNavigator::page(const QString& name) const {
   for (int i = 0; i < pages_->count(); ++i)
     if (pages_->widget(i)->objectName() == name) return pages_->widget(i);
@@ -248,10 +282,6 @@ QTreeWidgetItem* SettingsNavigator::node_item(int index) const {
   return nullptr;
 }
 
-PartitionMarkGrid* SettingsNavigator::mark_grid(const QString& name) const {
-  return findChild<PartitionMarkGrid*>(name);
-}
-
 void SettingsNavigator::reset() {
   // A change still waiting for its 10 ms must not land on the fresh state.
   change_timer_->stop();
@@ -262,6 +292,12 @@ void SettingsNavigator::reset() {
   pages_->setCurrentWidget(page(QStringLiteral("EquipmentTS")));
   for (auto* l : info_labels_) l->clear();
   save_button_->setEnabled(false);
+  for (std::size_t i = 0; i < pending_edits_.size(); ++i) mark_pending(static_cast<int>(i), false);
+}
+
+void SettingsNavigator::mode_changed(bool demo) {
+  for (auto* page : widgets_)
+    if (page) page->mode_changed(demo);
 }
 
 void SettingsNavigator::set_service_visible(bool visible) { info_box_->setVisible(visible); }
@@ -293,13 +329,31 @@ void SettingsNavigator::DevSettingsTVChange(QTreeWidgetItem* node) {
   pages_->setCurrentWidget(target);
   target->setEnabled(true);
   if (ops) {
-    if (action == PageAction::show && ops->show) ops->show();
-    if (action == PageAction::apply && ops->apply) ops->apply();
+    if (action == PageAction::show) {
+      // What the page held unsaved is gone: the page shows the configuration again.
+      mark_pending(index, false);
+      if (ops->show) ops->show();
+    }
+    if (action == PageAction::apply) {
+      // "Изменения успешно сохранены!" only when the page stored its edits.
+      if (!ops->apply) {
+        ui().show_message(this, BoxIcon::information, caption_message(),
+                          QStringLiteral("На этой странице нечего сохранять: её диалоги записывают "
+                                         "изменения сразу, когда их подтверждают."));
+        return;
+      }
+      if (auto r = ops->apply(); !r) {
+        ui().show_message(this, BoxIcon::error, caption_system(), qs(r.error().text));
+        return;
+      }
+      mark_pending(index, false);
+      emit changes_applied();
+      ui().show_message(this, BoxIcon::information, caption_message(), m(15128));
+    }
   }
 }
 
 void SettingsNavigator::SaveSettingsButtonClick() {
-  ui().show_message(this, BoxIcon::information, caption_message(), m(15128));
   auto* node = tree_->currentItem();
   if (!node || !node->isSelected()) return;
   pending_ = PageAction::apply;

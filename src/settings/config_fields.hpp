@@ -1,0 +1,45 @@
+#pragma once
+// The configuration as named fields, one domain a page family: what `config show` decodes,
+// and what `config set KEY=VALUE` changes through the same operations the pages use.
+// A field's key is its section's key, a dot and the field's own key ("partitions.5.type").
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "memory/configuration.hpp"
+#include "settings/config_report.hpp"
+#include "util/result.hpp"
+
+namespace vq::settings {
+
+struct FieldDomain {
+  // Appends the domain's sections to the report.
+  std::function<void(const memory::Configuration&, const ReportOptions&, std::vector<ReportSection>&)> report;
+  // The tables the sections decode: they are not dumped as raw bytes as well.
+  std::vector<memory::ImageId> images;
+  std::vector<memory::PageId> pages;
+  // Sets the field with that full key from the text; nothing when the key is not one of
+  // the domain's. A refusal changes no byte.
+  std::function<std::optional<Result<>>(memory::Configuration&, std::string_view key, std::string_view value)> set;
+};
+
+// Every domain, in the order `config show` prints them.
+const std::vector<FieldDomain>& field_domains();
+
+// One domain each (partitions_fields.cpp, radio_network_fields.cpp, system_outputs_fields.cpp).
+FieldDomain partition_fields();
+FieldDomain radio_network_fields();
+FieldDomain system_output_fields();
+
+// Sets one field by its full key; an unknown key is refused.
+Result<> set_config_field(memory::Configuration& config, std::string_view key, std::string_view value);
+
+// The parts of a key between its dots: "partitions.5.type" -> {"partitions", "5", "type"}.
+std::vector<std::string_view> split_key(std::string_view key);
+
+// An item number of a key ("5" of "partitions.5.type") within 1..count.
+std::optional<int> key_item(std::string_view part, int count);
+
+}  // namespace vq::settings

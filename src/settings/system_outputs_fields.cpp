@@ -1,0 +1,12 @@
+// The system outputs domain as named fields for `config show/set/get`.
+#include "settings/config_fields.hpp"
+
+namespace vq::settings {
+
+FieldDomain system_output_fields() {
+  FieldDomain d;
+  d.report = [](const memory::Configuration&, const ReportOptions&, std::vector<ReportSection>&) {};
+  return d;
+}
+
+}  // namespace vq::settings

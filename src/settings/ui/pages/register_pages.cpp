@@ -1,0 +1,28 @@
+#include "settings/ui/pages/register_pages.hpp"
+
+#include "settings/ui/navigator/navigator.hpp"
+#include "settings/ui/pages/razdel_cfg_page.hpp"
+#include "settings/ui/pages/razdel_name_page.hpp"
+#include "settings/ui/pages/razdel_integ_time_page.hpp"
+#include "settings/ui/pages/razdel_mr_page.hpp"
+#include "settings/ui/pages/radio_net_set_page.hpp"
+#include "settings/ui/pages/radio_net_dev_page.hpp"
+#include "settings/ui/pages/rpdi_page.hpp"
+#include "settings/ui/pages/sys_out_sign_page.hpp"
+#include "settings/ui/pages/sys_out_set_page.hpp"
+
+namespace vq::gui {
+
+void register_pages(SettingsNavigator& nav, PageHost& host) {
+  nav.register_page(Node::razdel_cfg, new RazdelCfgPage(host), host);
+  nav.register_page(Node::razdel_name, new RazdelNamePage(host), host);
+  nav.register_page(Node::razdel_integ_time, new RazdelIntegTimePage(host), host);
+  nav.register_page(Node::razdel_mr, new RazdelMRPage(host), host);
+  nav.register_page(Node::radio_net_set, new RadioNetSetPage(host), host);
+  nav.register_page(Node::radio_net_dev, new RadioNetDevPage(host), host);
+  nav.register_page(Node::rpdi, new RPDIPage(host), host);
+  nav.register_page(Node::sys_out_sign, new SysOutSignPage(host), host);
+  nav.register_page(Node::sys_out_set, new SysOutSetPage(host), host);
+}
+
+}  // namespace vq::gui

@@ -1,0 +1,7 @@
+#include "settings/ui/pages/settings_page.hpp"
+
+namespace vq::gui {
+
+SettingsPage::~SettingsPage() = default;
+
+}  // namespace vq::gui

@@ -1,0 +1,29 @@
+#pragma once
+// What the small editing dialogs of the settings window share: "Сохранить" and "Отмена"
+// (Enter confirms, Escape cancels), and the translucency rule — opaque while the pointer
+// is over the dialog, alpha 75 once it leaves it. The rule is approximated with the
+// window's opacity (QWidget::setWindowOpacity), which needs a compositing window manager;
+// without one the dialog simply stays opaque.
+#include <QRect>
+
+class QDialog;
+class QPushButton;
+class QBoxLayout;
+
+namespace vq::gui {
+
+// The opacity of an editing dialog away from the pointer.
+inline constexpr double kDialogAwayOpacity = 75.0 / 255.0;
+
+// True while the pointer is inside the dialog's bounds and at least 6 pixels away from
+// each of its edges; the 6-pixel band along the edges counts as outside.
+bool pointer_keeps_dialog_opaque(const QRect& bounds, const QPoint& pointer);
+
+// Makes the dialog follow the translucency rule while it is shown.
+void make_translucent_when_left(QDialog* dialog);
+
+// Adds "Сохранить" (objectName SaveButton, the default button: Enter) and "Отмена"
+// (CancelButton) to the layout, wired to accept and reject; returns the save button.
+QPushButton* add_save_cancel(QDialog* dialog, QBoxLayout* layout, const char* save_text = "Сохранить");
+
+}  // namespace vq::gui
