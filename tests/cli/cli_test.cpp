@@ -13,43 +13,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "cli/cli_fixture.hpp"
+
 namespace {
-
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-class Cli : public ::testing::Test {
- protected:
-  std::filesystem::path dir;
-
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("vq-cli-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-
-  Outcome run(const std::string& args) {
-    const auto out = dir / "out.txt", err = dir / "err.txt";
-    const std::string cmd = std::string(VQ_CLI_PATH) + " " + args + " >" + out.string() + " 2>" + err.string();
-    Outcome r;
-    const int rc = std::system(cmd.c_str());
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.out = slurp(out);
-    r.err = slurp(err);
-    return r;
-  }
-};
+using vq::test::Cli;
+using vq::test::Outcome;
+using vq::test::slurp;
 
 TEST_F(Cli, IdentifiesTheVirtualPanel) {
   const auto trace = dir / "trace.txt";

@@ -1,0 +1,65 @@
+#pragma once
+// vantorq-cli run as a user runs it, in a scratch folder of its own per test.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vq::test {
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string slurp(const std::filesystem::path& p) {
+  std::ifstream in(p);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  std::filesystem::path dir;
+
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("vq-cli-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  Outcome run(const std::string& args) {
+    const auto out = dir / "out.txt", err = dir / "err.txt";
+    const std::string cmd = std::string(VQ_CLI_PATH) + " " + args + " >" + out.string() + " 2>" + err.string();
+    Outcome r;
+    const int rc = std::system(cmd.c_str());
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.out = slurp(out);
+    r.err = slurp(err);
+    return r;
+  }
+  // The virtual panel's demo configuration saved as a file in the test's folder.
+  std::filesystem::path demo_cfg(const std::string& name = "demo.cfg") {
+    const auto file = dir / name;
+    const auto r = run("--device sim config read -o " + file.string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    return file;
+  }
+  std::string bytes_of(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+};
+
+}  // namespace vq::test
