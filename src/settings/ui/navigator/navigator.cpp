@@ -335,19 +335,16 @@ void SettingsNavigator::DevSettingsTVChange(QTreeWidgetItem* node) {
       if (ops->show) ops->show();
     }
     if (action == PageAction::apply) {
-      // "Изменения успешно сохранены!" only when the page stored its edits.
-      if (!ops->apply) {
-        ui().show_message(this, BoxIcon::information, caption_message(),
-                          QStringLiteral("На этой странице нечего сохранять: её диалоги записывают "
-                                         "изменения сразу, когда их подтверждают."));
-        return;
+      // "Изменения успешно сохранены!" only once the page's edits are stored: after its
+      // apply succeeded, or at once for a page whose dialogs store when confirmed.
+      if (ops->apply) {
+        if (auto r = ops->apply(); !r) {
+          ui().show_message(this, BoxIcon::error, caption_system(), qs(r.error().text));
+          return;
+        }
+        mark_pending(index, false);
+        emit changes_applied();
       }
-      if (auto r = ops->apply(); !r) {
-        ui().show_message(this, BoxIcon::error, caption_system(), qs(r.error().text));
-        return;
-      }
-      mark_pending(index, false);
-      emit changes_applied();
       ui().show_message(this, BoxIcon::information, caption_message(), m(15128));
     }
   }
@@ -355,7 +352,11 @@ void SettingsNavigator::DevSettingsTVChange(QTreeWidgetItem* node) {
 
 void SettingsNavigator::SaveSettingsButtonClick() {
   auto* node = tree_->currentItem();
-  if (!node || !node->isSelected()) return;
+  if (!node || !node->isSelected()) {
+    // Nothing selected: nothing held unsaved.
+    ui().show_message(this, BoxIcon::information, caption_message(), m(15128));
+    return;
+  }
   pending_ = PageAction::apply;
   DevSettingsTVChange(node);
 }
