@@ -263,6 +263,18 @@ Result<> set_partition_name(Configuration& config, int partition, std::string_vi
   return {};
 }
 
+Result<> set_partition_names(Configuration& config, const std::vector<std::pair<int, std::string>>& names) {
+  auto& table = config.image(ImageId::partition_names);
+  const Bytes before(table.data().begin(), table.data().end());
+  for (const auto& [p, name] : names) {
+    if (auto r = set_partition_name(config, p, name); !r) {
+      std::copy(before.begin(), before.end(), table.data().begin());
+      return r;
+    }
+  }
+  return {};
+}
+
 // ---------------------------------------------------------------------------------------
 
 namespace {

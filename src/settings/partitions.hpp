@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "memory/configuration.hpp"
@@ -93,6 +94,9 @@ Result<> check_partition_name(int partition, std::string_view name);
 // A listed name stores its index; any other stores index 63 and the name's bytes,
 // zero-padded to 8. A name that does not fit is refused.
 Result<> set_partition_name(memory::Configuration& config, int partition, std::string_view name);
+// Several names at once ("Сохранить изменения" on the names page): all stored, or — when
+// one is refused — none.
+Result<> set_partition_names(memory::Configuration& config, const std::vector<std::pair<int, std::string>>& names);
 
 // ---------------------------------------------------------------------------------------
 // Integration time ("Время интегрирования").

@@ -272,6 +272,18 @@ TEST(Partitions, NamesStoredAsIndexOrTypedBytes) {
       {"character the code page lacks refused", {}, name(4, "Ωмега"), {}, "нет в кодировке"},
       {"empty name refused", typed4, name(4, ""), {}, "введите название"},
       {"partition 97 refused", {}, name(97, "склад"), {}, "от 1 до 96"},
+      {"several names: one refused, none stored",
+       typed4,
+       [](Configuration& c) {
+         return set_partition_names(c, {{1, "склад"}, {4, "Офис"}, {5, "слишком длинное"}});
+       },
+       {},
+       "Наименование раздела 5"},
+      {"several names stored together",
+       {},
+       [](Configuration& c) { return set_partition_names(c, {{1, "склад"}, {2, "этаж 1"}}); },
+       {{{kNames, one(1)}, 46}, {{kNames, one(2)}, 53}},
+       nullptr},
   };
   for (const auto& c : cases) run(c);
 }

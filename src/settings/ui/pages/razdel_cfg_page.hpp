@@ -1,6 +1,10 @@
 #pragma once
-// The page of partitions: "Настройка разделов" (placeholder until it is built).
+// "Настройка разделов" (RazdelCfgTS): the 96 partitions with their types. A double click
+// or Enter on a row opens "Настройки раздела", whose confirm stores at once; the page
+// itself has nothing for "Сохранить изменения".
 #include "settings/ui/pages/settings_page.hpp"
+
+class QTreeWidget;
 
 namespace vq::gui {
 
@@ -8,7 +12,15 @@ class RazdelCfgPage : public SettingsPage {
   Q_OBJECT
  public:
   explicit RazdelCfgPage(PageHost& host, QWidget* parent = nullptr);
-  void show_from(const memory::Configuration& config) override;
+  void show_from(const memory::Configuration& config) override;  // ShowRazdelCfg
+
+  void RazdelCfgListViewDblClick();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QTreeWidget* list_ = nullptr;  // RazdelCfgListView
 };
 
 }  // namespace vq::gui

@@ -1,6 +1,10 @@
 #pragma once
-// The page of relay bindings of relay modules (placeholder until it is built).
+// "Контроль цепи МР" (RazdelMRTS): the relay modules of the relay module table with the
+// partitions their relays are bound to. A double click or Enter opens "Привязки реле",
+// whose confirm stores at once.
 #include "settings/ui/pages/settings_page.hpp"
+
+class QTreeWidget;
 
 namespace vq::gui {
 
@@ -8,7 +12,15 @@ class RazdelMRPage : public SettingsPage {
   Q_OBJECT
  public:
   explicit RazdelMRPage(PageHost& host, QWidget* parent = nullptr);
-  void show_from(const memory::Configuration& config) override;
+  void show_from(const memory::Configuration& config) override;  // ShowRazdelMR
+
+  void RazdelMRListViewDblClick();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QTreeWidget* list_ = nullptr;  // RazdelMRListView; each row keeps its record number
 };
 
 }  // namespace vq::gui

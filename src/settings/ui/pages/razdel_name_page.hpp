@@ -1,6 +1,13 @@
 #pragma once
-// The page of partition names (placeholder until it is built).
+// "Наименование разделов" (RazdelNameTS): the 96 partitions with their names. A double
+// click or Enter opens "Наименование раздела"; the chosen name waits in the row until
+// "Сохранить изменения" stores it. Rows the user did not change are not rewritten.
+#include <array>
+
+#include "settings/partitions.hpp"
 #include "settings/ui/pages/settings_page.hpp"
+
+class QTreeWidget;
 
 namespace vq::gui {
 
@@ -8,7 +15,18 @@ class RazdelNamePage : public SettingsPage {
   Q_OBJECT
  public:
   explicit RazdelNamePage(PageHost& host, QWidget* parent = nullptr);
-  void show_from(const memory::Configuration& config) override;
+  void show_from(const memory::Configuration& config) override;  // ShowRazdelName
+  Result<> apply_to(memory::Configuration& config) override;     // ApplyRazdelName
+  bool has_apply() const override { return true; }
+
+  void RazdelNameListViewDblClick();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QTreeWidget* list_ = nullptr;  // RazdelNameListView
+  std::array<bool, settings::kPartitionCount> changed_{};
 };
 
 }  // namespace vq::gui
