@@ -2,25 +2,17 @@
 // The settings window `TQDevSettingsForm` ("Изменение настроек системы"): the frame around
 // the navigator — menus, toolbar, status bar, demo and online modes, connect, read all,
 // write all, configuration files. Transfers run on a worker thread; the window stays
-// responsive and offers Cancel.
+// responsive and offers Cancel. Its parts live in frame/, one concern each; this class
+// composes them and holds the window's state.
 #include <QDialog>
 #include <QString>
 #include <memory>
 
+#include "settings/ui/frame/window_mode.hpp"
 #include "settings/ui/pages/settings_page.hpp"
 #include "shell/ui/app_context.hpp"
 
-class QAction;
-class QActionGroup;
-class QLabel;
-class QPlainTextEdit;
-class QListWidget;
-class QProgressBar;
-class QPushButton;
-class QStatusBar;
 class QTimer;
-class QToolBar;
-class QMenuBar;
 
 namespace vq::memory {
 class Configuration;
@@ -28,9 +20,15 @@ class Configuration;
 
 namespace vq::gui {
 
+class FileActions;
+class JobOutcome;
+class PanelConnection;
+class ServicePanel;
+class SettingsActions;
 class SettingsNavigator;
-class TransferRunner;
+class StatusStrip;
 class UsbHotplugWatcher;
+enum class JobKind;
 
 class TQDevSettingsForm : public QDialog, public PageHost {
   Q_OBJECT
@@ -38,7 +36,7 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   explicit TQDevSettingsForm(AppContext& context, QWidget* parent = nullptr);
   ~TQDevSettingsForm() override;
 
-  enum class Mode { demo, online_disconnected, connected };
+  using Mode = WindowMode;
   Mode mode() const { return mode_; }
   bool demo_mode() const override { return mode_ == Mode::demo; }
   bool demo_configuration() const { return demo_configuration_; }
@@ -47,6 +45,9 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   memory::Configuration* configuration() const { return config_.get(); }
   memory::Configuration* configuration() override { return config_.get(); }
   SettingsNavigator* navigator() const { return navigator_; }
+  // The status bar and the gauge, by name.
+  const StatusStrip& status_strip() const { return *status_; }
+  // A status panel's text by position 0..5 (the indicator, 4, reads "on" / "off").
   QString status_text(int panel) const;
   int gauge() const;
   bool service_visible() const { return service_visible_; }
@@ -84,16 +85,34 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   void reject() override;
 
  private:
-  class Impl;
-  friend class Impl;
-  std::unique_ptr<Impl> impl_;
+  friend class JobOutcome;
+
+  void lay_out();
+  void wire();
+  void apply_states();
+  // Runs a job on the worker; its outcome goes to JobOutcome.
+  void start_job(JobKind kind);
+  // Leaving the panel for a mode without it: the link is closed so the indicator tells
+  // the truth.
+  void drop_connection();
+  void reshow_current_page();
+
   AppContext& context_;
   std::unique_ptr<memory::Configuration> config_;
+  std::unique_ptr<SettingsActions> actions_;
+  std::unique_ptr<StatusStrip> status_;
+  std::unique_ptr<PanelConnection> connection_;
+  std::unique_ptr<FileActions> files_;
+  ServicePanel* service_ = nullptr;
   SettingsNavigator* navigator_ = nullptr;
+  QTimer* demo_timer_ = nullptr;
+  QTimer* online_timer_ = nullptr;
+  UsbHotplugWatcher* hotplug_ = nullptr;
   Mode mode_ = Mode::demo;
   bool demo_configuration_ = true;
   bool service_visible_ = false;
   bool dirty_ = false;
+  bool removal_pending_ = false;  // the panel went while a job ran: demo follows the job
 };
 
 }  // namespace vq::gui

@@ -1,4 +1,4 @@
-#include "settings/ui/usb_hotplug.hpp"
+#include "settings/ui/frame/usb_hotplug.hpp"
 
 #include <libusb.h>
 

@@ -1,4 +1,4 @@
-#include "settings/ui/transfer_runner.hpp"
+#include "settings/ui/frame/transfer_runner.hpp"
 
 #include <QCoreApplication>
 #include <QMetaObject>

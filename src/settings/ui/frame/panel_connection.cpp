@@ -1,0 +1,123 @@
+#include "settings/ui/frame/panel_connection.hpp"
+
+#include "link/pacing.hpp"
+#include "link/session.hpp"
+#include "link/trace.hpp"
+#include "link/usb_link.hpp"
+#include "memory/configuration.hpp"
+#include "settings/full_transfer.hpp"
+#include "settings/ui/frame/transfer_runner.hpp"
+#include "shell/ui/app_context.hpp"
+#include "sim/demo_panel.hpp"
+#include "sim/devices.hpp"
+
+namespace vq::gui {
+namespace {
+
+// Trace lines to the window's log and, when asked for, to a file as well.
+class TeeTrace final : public link::Trace {
+ public:
+  TeeTrace(link::Trace& a, link::Trace* b) : a_(a), b_(b) {}
+  void line(std::string_view text) override {
+    a_.line(text);
+    if (b_) b_->line(text);
+  }
+
+ private:
+  link::Trace& a_;
+  link::Trace* b_;
+};
+
+}  // namespace
+
+PanelConnection::PanelConnection(AppContext& context, QObject* parent)
+    : context_(context), runner_(new TransferRunner(parent)) {}
+
+PanelConnection::~PanelConnection() = default;
+
+Result<> PanelConnection::ensure_link() {
+  const std::string device = context_.device;
+  if (usb_link_ && link_device_ == device) return {};
+  usb_link_.reset();
+  sim::DeviceOptions options;
+  options.usb_ids = context_.usb_ids;
+  if (device == "sim" || device == "sim:empty") {
+    if (!context_.sim_panel) context_.sim_panel = sim::make_panel(device == "sim");
+    options.sim_panel = context_.sim_panel;
+  }
+  auto endpoint = sim::open_device(device, options);
+  if (!endpoint) return std::unexpected(endpoint.error());
+  auto p = link::make_pacing(context_.pacing.empty() ? sim::default_pacing(device) : context_.pacing);
+  if (!p) return std::unexpected(p.error());
+  pacing_ = std::move(*p);
+  usb_link_ = std::make_unique<link::UsbLink>(std::move(*endpoint), link::Millis(context_.timeout_ms));
+  link_device_ = device;
+  if (!context_.trace_file.empty() && !file_trace_) {
+    file_trace_ = std::make_unique<link::FileTrace>(context_.trace_file);
+    if (!file_trace_->ok()) file_trace_.reset();
+  }
+  return {};
+}
+
+void PanelConnection::close_link() {
+  if (usb_link_) usb_link_->close();
+}
+
+void PanelConnection::drop_link() {
+  close_link();
+  usb_link_.reset();
+}
+
+bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done done) {
+  using Job = std::function<Result<>(link::Session&, link::Progress&)>;
+  Job job;
+  memory::Configuration* c = &config;
+  switch (kind) {
+    case JobKind::connect:
+      job = [c, found = &found_](link::Session& s, link::Progress& progress) -> Result<> {
+        s.link.close();  // a fresh search every time
+        auto r = settings::connect_for_settings(s, *c, &progress);
+        if (!r) return std::unexpected(r.error());
+        *found = *r;
+        return {};
+      };
+      break;
+    case JobKind::read_all:
+      job = [c](link::Session& s, link::Progress& progress) { return settings::read_all(s, *c, &progress); };
+      break;
+    case JobKind::write_all:
+      job = [c](link::Session& s, link::Progress& progress) { return settings::write_all(s, *c, &progress); };
+      break;
+  }
+  link::UsbLink* l = usb_link_.get();
+  link::Pacing* pc = pacing_.get();
+  link::Trace* ft = file_trace_.get();
+  const bool started = runner_->start(
+      [l, pc, ft, job = std::move(job)](link::Progress& progress, link::Trace& trace) -> Result<> {
+        TeeTrace tee(trace, ft);
+        link::Session s{*l, *pc, &tee};
+        return job(s, progress);
+      },
+      [this, kind, done = std::move(done)](const Result<>& r) {
+        running_job_.reset();
+        done(kind, r);
+      });
+  if (started) running_job_ = kind;
+  return started;
+}
+
+bool PanelConnection::running() const { return runner_->running(); }
+
+void PanelConnection::request_cancel() { runner_->request_cancel(); }
+
+void PanelConnection::wait() { runner_->wait(); }
+
+std::vector<link::UsbId> watched_usb_ids(const AppContext& context) {
+  std::vector<link::UsbId> ids;
+  for (const auto& text : context.usb_ids)
+    if (auto parsed = link::parse_usb_ids(text)) ids.insert(ids.end(), parsed->begin(), parsed->end());
+  if (ids.empty()) ids = link::usb_ids_from_environment_or({});
+  return ids;
+}
+
+}  // namespace vq::gui
