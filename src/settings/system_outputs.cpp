@@ -194,6 +194,21 @@ std::vector<int> free_physical_outputs(const memory::Configuration& config, int 
   return out;
 }
 
+const std::vector<int>& AssignmentChoices::outputs_of(int device_class, int device) const {
+  static const std::vector<int> none;
+  const auto it = free_outputs.find({device_class, device});
+  return it == free_outputs.end() ? none : it->second;
+}
+
+AssignmentChoices assignment_choices(const memory::Configuration& config) {
+  AssignmentChoices out;
+  for (int c = 1; c < kOutputClassCount; ++c) {
+    out.devices[static_cast<std::size_t>(c)] = candidate_devices(config, c);
+    for (int d : out.devices[static_cast<std::size_t>(c)]) out.free_outputs[{c, d}] = free_physical_outputs(config, c, d);
+  }
+  return out;
+}
+
 Result<> assign_output(memory::Configuration& config, int n, const OutputBinding& binding) {
   if (auto r = check_record(config, n); !r) return r;
   const int c = binding.device_class;

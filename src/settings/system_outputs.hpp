@@ -7,11 +7,14 @@
 // ("ОПС") are stored as class 2 and presented as class 5; a class-5 choice is stored as
 // class 2 again. A stored class above 5 has no name and reads "класс N", a stored mode
 // above 8 reads "режим N"; both are shown as stored and can be replaced, never offered.
+#include <array>
 #include <bitset>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "memory/configuration.hpp"
@@ -71,6 +74,15 @@ std::vector<int> physical_outputs(const memory::Configuration& config, int devic
 // Those physical outputs that no system output of the same presented class and device
 // uses yet (class 1 with device 0 counting as device 1); the dialog's output list.
 std::vector<int> free_physical_outputs(const memory::Configuration& config, int device_class, int device);
+
+// Everything the assignment dialog may offer: the devices of each class, and the free
+// outputs of each (class, device).
+struct AssignmentChoices {
+  std::array<std::vector<int>, kOutputClassCount> devices;
+  std::map<std::pair<int, int>, std::vector<int>> free_outputs;
+  const std::vector<int>& outputs_of(int device_class, int device) const;
+};
+AssignmentChoices assignment_choices(const memory::Configuration& config);
 
 // Binds output n as the assignment dialog confirms it: class 0 frees it (bytes 0 and 1
 // zero), class 5 is stored as class 2. The device must be one the class offers and the

@@ -1,6 +1,12 @@
 #pragma once
-// The page of system output bindings (placeholder until it is built).
+// "Назначение в системе" (SysOutSignTS): the device and physical output of each of the 250
+// system outputs. A double click (or Enter) opens the assignment dialog; the pop-up menu
+// also swaps two outputs or frees one. There is nothing to apply: all of it writes the
+// table at once.
 #include "settings/ui/pages/settings_page.hpp"
+
+class QMenu;
+class QTreeWidget;
 
 namespace vq::gui {
 
@@ -9,6 +15,29 @@ class SysOutSignPage : public SettingsPage {
  public:
   explicit SysOutSignPage(PageHost& host, QWidget* parent = nullptr);
   void show_from(const memory::Configuration& config) override;
+  void mode_changed(bool demo) override;
+
+  // The handlers under their own names.
+  void SysOutSignListViewDblClick();  // also "Редактировать выход"
+  void ChangeSysOutItemClick();       // "Поменять выходы"
+  void FreeSysOutItemClick();         // "Освободить выход"
+
+  QTreeWidget* list() const { return list_; }
+  QMenu* popup_menu() const { return menu_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Output number of the selected row; 0 with none.
+  int selected_output() const;
+  void stored();
+
+  QTreeWidget* list_ = nullptr;  // SysOutSignListView
+  QMenu* menu_ = nullptr;        // SysOutSignPopupMenu
+  // A relay module was met in the registered devices table since "Демо" was chosen:
+  // the demo mode offers every class again.
+  bool relay_module_met_ = false;
 };
 
 }  // namespace vq::gui
