@@ -1,6 +1,13 @@
 #pragma once
-// The page of radio device list (placeholder until it is built).
+// "Изменение параметров устройств" under "Радиосеть" (RadioNetDevTS): the 250 radio
+// device slots with their state and type. A double click (or Enter) opens the parameter
+// dialog; the pop-up menu edits, deletes one device or all of them. There is nothing to
+// apply: the dialog and the deletions write the tables at once.
 #include "settings/ui/pages/settings_page.hpp"
+
+class QMenu;
+class QAction;
+class QTreeWidget;
 
 namespace vq::gui {
 
@@ -9,6 +16,24 @@ class RadioNetDevPage : public SettingsPage {
  public:
   explicit RadioNetDevPage(PageHost& host, QWidget* parent = nullptr);
   void show_from(const memory::Configuration& config) override;
+
+  // The handlers under their own names.
+  void RadioNetDevListViewDblClick();  // also "Редактировать устройство"
+  void N9Click();                      // "Удалить устройство"
+  void N10Click();                     // "Удалить все устройства"
+
+  QTreeWidget* list() const { return list_; }
+  QMenu* popup_menu() const { return menu_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Device number of the selected row; 0 with none.
+  int selected_device() const;
+
+  QTreeWidget* list_ = nullptr;  // RadioNetDevListView
+  QMenu* menu_ = nullptr;        // RadioNetDevPopupMenu
 };
 
 }  // namespace vq::gui

@@ -1,6 +1,8 @@
 #pragma once
-// The page of radio channel control period (placeholder until it is built).
+// "Текущие параметры сети" (RadioNetSetTS): the radio channel control period.
 #include "settings/ui/pages/settings_page.hpp"
+
+class QComboBox;
 
 namespace vq::gui {
 
@@ -9,6 +11,11 @@ class RadioNetSetPage : public SettingsPage {
  public:
   explicit RadioNetSetPage(PageHost& host, QWidget* parent = nullptr);
   void show_from(const memory::Configuration& config) override;
+  Result<> apply_to(memory::Configuration& config) override;
+  bool has_apply() const override { return true; }
+
+ private:
+  QComboBox* period_ = nullptr;  // ChCtrlPeriodCmB
 };
 
 }  // namespace vq::gui
