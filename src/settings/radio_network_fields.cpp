@@ -2,6 +2,7 @@
 // period, every registered radio device with its type's parameters, and the wired loops.
 // A value is set through the operation the page uses for it.
 #include <cstdio>
+#include <functional>
 
 #include "settings/config_fields.hpp"
 #include "settings/field_input.hpp"
@@ -119,19 +120,24 @@ Result<int> parse_choice(std::string_view text, RadioParam p) {
   return fail(param_label(p) + ": допустимо " + names);
 }
 
-Result<> set_partition(Configuration& c, int device, WiredLoop loop, std::string_view value, const std::string& whose) {
+// A partition goes in as "Назначение в разделы" stores it: the whole assignment again,
+// so the loop bytes are recomputed.
+Result<> set_partition(Configuration& c, std::string_view value, const std::string& whose,
+                       const std::function<int&(RpdiAssignment&)>& slot) {
   auto p = parse_whole_number(value, 0, kMaxAssignablePartition, "Раздел " + whose);
   if (!p) return std::unexpected(p.error());
   auto a = read_rpdi(c);
-  if (device > 0)
-    a.device[static_cast<std::size_t>(device - 1)] = *p;
-  else if (loop == WiredLoop::shs1)
-    a.shs1 = *p;
-  else if (loop == WiredLoop::shs2)
-    a.shs2 = *p;
-  else
-    a.sos = *p;
+  slot(a) = *p;
   return apply_rpdi(c, a);
+}
+
+int& loop_slot(RpdiAssignment& a, WiredLoop loop) {
+  switch (loop) {
+    case WiredLoop::shs1: return a.shs1;
+    case WiredLoop::shs2: return a.shs2;
+    case WiredLoop::sos: break;
+  }
+  return a.sos;
 }
 
 Result<> set_device_field(Configuration& c, int n, std::string_view field, std::string_view value) {
@@ -140,7 +146,9 @@ Result<> set_device_field(Configuration& c, int n, std::string_view field, std::
     return read_only("Тип " + whose, "тип задаёт прибор, когда регистрирует устройство");
   if (field == "changed")
     return read_only("Отметка изменения " + whose, "ставится сама при сохранении параметров устройства");
-  if (field == "partition") return set_partition(c, n, WiredLoop::shs1, value, whose);
+  if (field == "partition")
+    return set_partition(c, value, whose,
+                         [n](RpdiAssignment& a) -> int& { return a.device[static_cast<std::size_t>(n - 1)]; });
   for (auto p : kAllRadioParams) {
     if (param_key(p) != field) continue;
     const int type = radio_device_type(c, n);
@@ -164,7 +172,8 @@ Result<> set_device_field(Configuration& c, int n, std::string_view field, std::
 
 Result<> set_loop_field(Configuration& c, const LoopKey& l, std::string_view field, std::string_view value) {
   const std::string name = shell::msg(l.name_id);
-  if (field == "partition") return set_partition(c, 0, l.loop, value, name);
+  if (field == "partition")
+    return set_partition(c, value, name, [&l](RpdiAssignment& a) -> int& { return loop_slot(a, l.loop); });
   if (field == "partition_type")
     return read_only("Тип раздела " + name, "пересчитывается из таблицы разделов при назначении в разделы");
   if (l.loop != WiredLoop::sos) {
