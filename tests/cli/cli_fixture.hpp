@@ -18,7 +18,7 @@ struct Outcome {
   std::string out, err;
 };
 
-std::string slurp(const std::filesystem::path& p) {
+inline std::string slurp(const std::filesystem::path& p) {
   std::ifstream in(p);
   std::stringstream ss;
   ss << in.rdbuf();
