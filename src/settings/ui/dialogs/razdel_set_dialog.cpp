@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -142,8 +143,14 @@ TQRazdelSetForm::TQRazdelSetForm(int partition, const PartitionSettings& stored,
   right->addWidget(temp_box);
   right->addStretch(1);
 
-  add_save_cancel(this, layout);
+  auto* save_button = add_save_cancel(this, layout);
   make_translucent_when_left(this);
+  // Top to bottom, left column first.
+  QList<QWidget*> order;
+  for (auto* b : types_->buttons()) order << b;
+  order << day_night_ << auto_ << bypass_ << silent_ << entry_ << exit_ << auto_time_ << temp_low_ << temp_high_
+        << save_button << findChild<QWidget*>(QStringLiteral("CancelButton"));
+  for (qsizetype k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
 
   connect(types_, &QButtonGroup::idToggled, this, [this](int type, bool on) {
     if (on) type_chosen(type);
