@@ -75,7 +75,7 @@ int config_diff(const ConfigOptions& o) {
   if (!a) return report_failure(a.error());
   auto b = load_file(o.other);
   if (!b) return report_failure(b.error());
-  const auto lines = settings::diff_reports(settings::build_report(*a, {true}), settings::build_report(*b, {true}));
+  const auto lines = settings::diff_configurations(*a, *b, {true});
   for (const auto& l : lines) std::printf("%s\n", l.c_str());
   if (lines.empty()) std::printf("Конфигурации совпадают\n");
   return 0;

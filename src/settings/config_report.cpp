@@ -158,36 +158,93 @@ const ReportField* find_field(const std::vector<ReportSection>& report, std::str
   return nullptr;
 }
 
-std::vector<ReportSection> build_report(const Configuration& c, const ReportOptions& options) {
-  std::vector<ReportSection> report;
-  report.push_back(device_section(c));
-  report.push_back(registered_devices_section(c));
-  report.push_back(phone_section(c));
-  report.push_back(channel_section(c));
-  report.push_back(password_section(c, ImageId::first_password, "first_password", "Пароль пользователя",
-                                    options.show_secrets));
-  report.push_back(password_section(c, ImageId::second_password, "second_password", "Пароль инженера",
-                                    options.show_secrets));
-  std::vector<bool> image_decoded(memory::kImageCount, false), page_decoded(memory::kPageCount, false);
+namespace {
+
+// The report in parts: the sections of one decoding and the tables they decode.
+struct ReportPart {
+  std::vector<ReportSection> sections;
+  std::vector<ImageId> images;
+  std::vector<PageId> pages;
+};
+
+std::vector<ReportPart> report_parts(const Configuration& c, const ReportOptions& options) {
+  std::vector<ReportPart> parts;
+  ReportPart base;
+  base.sections.push_back(device_section(c));
+  base.sections.push_back(registered_devices_section(c));
+  base.sections.push_back(phone_section(c));
+  base.sections.push_back(channel_section(c));
+  base.sections.push_back(password_section(c, ImageId::first_password, "first_password", "Пароль пользователя",
+                                           options.show_secrets));
+  base.sections.push_back(password_section(c, ImageId::second_password, "second_password", "Пароль инженера",
+                                           options.show_secrets));
+  base.images = {ImageId::registered_devices, ImageId::first_password, ImageId::second_password};
+  base.pages = {PageId::phone_numbers, PageId::channels};
+  parts.push_back(std::move(base));
   for (const auto& domain : field_domains()) {
-    domain.report(c, options, report);
-    for (auto id : domain.images) image_decoded[static_cast<std::size_t>(id)] = true;
-    for (auto id : domain.pages) page_decoded[static_cast<std::size_t>(id)] = true;
+    ReportPart part;
+    domain.report(c, options, part.sections);
+    part.images = domain.images;
+    part.pages = domain.pages;
+    parts.push_back(std::move(part));
   }
+  std::vector<bool> image_decoded(memory::kImageCount, false), page_decoded(memory::kPageCount, false);
+  for (const auto& part : parts) {
+    for (auto id : part.images) image_decoded[static_cast<std::size_t>(id)] = true;
+    for (auto id : part.pages) page_decoded[static_cast<std::size_t>(id)] = true;
+  }
+  ReportPart raw;
   for (const auto& slot : memory::config_slots()) {
-    const bool decoded = slot.is_page ? (static_cast<PageId>(slot.index) == PageId::phone_numbers ||
-                                         static_cast<PageId>(slot.index) == PageId::channels ||
-                                         page_decoded[slot.index])
-                                      : (static_cast<ImageId>(slot.index) == ImageId::registered_devices ||
-                                         static_cast<ImageId>(slot.index) == ImageId::first_password ||
-                                         static_cast<ImageId>(slot.index) == ImageId::second_password ||
-                                         image_decoded[slot.index]);
-    if (decoded) continue;
+    if (slot.is_page ? page_decoded[slot.index] : image_decoded[slot.index]) continue;
     const auto name = slot.is_page ? memory::spec(static_cast<PageId>(slot.index)).name
                                    : memory::spec(static_cast<ImageId>(slot.index)).name;
-    report.push_back(raw_section(name, c.slot(slot)));
+    raw.sections.push_back(raw_section(name, c.slot(slot)));
   }
+  parts.push_back(std::move(raw));
+  return parts;
+}
+
+void raw_byte_lines(std::string_view title, const memory::TMemoryBlock& a, const memory::TMemoryBlock& b,
+                    std::vector<std::string>& lines) {
+  if (a.start_address() != b.start_address() || a.length() != b.length())
+    lines.push_back(std::string(title) + ": адрес/длина " + std::to_string(a.start_address()) + "/" +
+                    std::to_string(a.length()) + " → " + std::to_string(b.start_address()) + "/" +
+                    std::to_string(b.length()));
+  const std::size_t n = std::min(a.length(), b.length());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a.byte_at(i) == b.byte_at(i)) continue;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, " +%zu: 0x%02x → 0x%02x", i, a.byte_at(i), b.byte_at(i));
+    lines.push_back(std::string(title) + buf);
+  }
+}
+
+}  // namespace
+
+std::vector<ReportSection> build_report(const Configuration& c, const ReportOptions& options) {
+  std::vector<ReportSection> report;
+  for (auto& part : report_parts(c, options))
+    for (auto& s : part.sections) report.push_back(std::move(s));
   return report;
+}
+
+std::vector<std::string> diff_configurations(const Configuration& a, const Configuration& b,
+                                             const ReportOptions& options) {
+  std::vector<std::string> lines;
+  const auto parts_a = report_parts(a, options);
+  const auto parts_b = report_parts(b, options);
+  for (std::size_t i = 0; i < parts_a.size() && i < parts_b.size(); ++i) {
+    auto part_lines = diff_reports(parts_a[i].sections, parts_b[i].sections);
+    // Bytes no field shows (reserved bytes, bits the pages keep) still make the files
+    // differ: when a decoding names no change, its tables speak for themselves.
+    if (part_lines.empty()) {
+      for (auto id : parts_a[i].images)
+        raw_byte_lines(memory::spec(id).name, a.image(id), b.image(id), part_lines);
+      for (auto id : parts_a[i].pages) raw_byte_lines(memory::spec(id).name, a.page(id), b.page(id), part_lines);
+    }
+    lines.insert(lines.end(), part_lines.begin(), part_lines.end());
+  }
+  return lines;
 }
 
 std::string render_text(const std::vector<ReportSection>& report) {

@@ -47,6 +47,12 @@ std::string render_json(const std::vector<ReportSection>& report);
 // The field whose full key (section key, '.', field key) is `key`.
 const ReportField* find_field(const std::vector<ReportSection>& report, std::string_view key);
 
+// What differs between two configurations: changed fields by name; when a decoding names
+// no change but its tables differ (bytes no field shows), those bytes by offset. Two
+// configurations that differ anywhere never give an empty list.
+std::vector<std::string> diff_configurations(const memory::Configuration& a, const memory::Configuration& b,
+                                             const ReportOptions& options = {});
+
 // Lines "section: label: old → new" for fields, "section +offset: 0xAA → 0xBB" for raw bytes.
 std::vector<std::string> diff_reports(const std::vector<ReportSection>& a, const std::vector<ReportSection>& b);
 

@@ -148,8 +148,8 @@ TEST_F(Cli, ConfigReadShowWriteAndDiff) {
     f.seekp(67867 - 256 + 10);
     f.put(static_cast<char>(before ^ 0xFF));
   }
-  char expected[64];
-  std::snprintf(expected, sizeof expected, "control_times +10: 0x%02x → 0x%02x", before, before ^ 0xFF);
+  char expected[96];
+  std::snprintf(expected, sizeof expected, "выход 11: время контроля, с: %u → %u", before, before ^ 0xFF);
   auto diff = run("config diff " + a + " " + b);
   EXPECT_EQ(diff.status, 0) << diff.err;
   EXPECT_NE(diff.out.find(expected), std::string::npos) << diff.out;

@@ -5,10 +5,7 @@
 #include <filesystem>
 #include <string>
 
-// The fixture's file reader is not inline; give this program's copy its own name.
-#define slurp partitions_keys_slurp
 #include "cli/cli_fixture.hpp"
-#undef slurp
 
 namespace {
 

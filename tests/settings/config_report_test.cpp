@@ -1,4 +1,5 @@
 // The configuration as a person reads it, and the differences between two.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "memory/phone_numbers.hpp"
@@ -52,16 +53,19 @@ TEST(ConfigReport, DecodesWhatIsKnownAndHidesPasswords) {
   EXPECT_EQ(field(report, "first_password", "password"), "***");
   EXPECT_EQ(field(build_report(c, {true}), "first_password", "password"), "123");
   EXPECT_EQ(field(report, "second_password", "password"), "(не задан)");
+  ASSERT_NE(find(report, "identifier_aux"), nullptr);
+  EXPECT_TRUE(find(report, "identifier_aux")->raw);
+  EXPECT_EQ(find(report, "identifier_aux")->bytes.size(), 4004u);
+  // Decoded tables are not dumped as well.
   ASSERT_NE(find(report, "partitions"), nullptr);
-  EXPECT_TRUE(find(report, "partitions")->raw);
-  EXPECT_EQ(find(report, "partitions")->bytes.size(), 192u);
+  EXPECT_FALSE(find(report, "partitions")->raw);
   EXPECT_EQ(find(report, "registered_devices_raw"), nullptr);
 }
 
 TEST(ConfigReport, TextAndJsonRenderings) {
   Configuration c;
   configure(c);
-  c.image(ImageId::partitions).set_byte(17, 0xAB);
+  c.image(ImageId::identifier_aux).set_byte(17, 0xAB);
   const auto report = build_report(c);
   const std::string text = render_text(report);
   EXPECT_NE(text.find("== Телефонные номера ==\n  Номер 1: 79161234567\n"), std::string::npos);
@@ -71,23 +75,53 @@ TEST(ConfigReport, TextAndJsonRenderings) {
   const std::string json = render_json(report);
   EXPECT_EQ(json.rfind("{\n  \"format\": \"vantorq-config/1\"", 0), 0u);
   EXPECT_NE(json.find("{\"key\": \"number_1\", \"label\": \"Номер 1\", \"value\": \"79161234567\"}"), std::string::npos);
-  EXPECT_NE(json.find("\"address\": 64, \"length\": 192, \"hex\": \"0000"), std::string::npos);
+  EXPECT_NE(json.find("\"address\": 1075200, \"length\": 4004, \"hex\": \"0000"), std::string::npos);
+  // Typed values: numbers as numbers, flags as true/false, choices with their code.
+  EXPECT_NE(json.find("\"value\": \"Охранный\", \"code\": 0"), std::string::npos);
+  EXPECT_NE(json.find("\"value\": false"), std::string::npos);
 }
 
 TEST(ConfigReport, DiffNamesFieldsAndBytes) {
   Configuration a, b;
   configure(a);
   configure(b);
-  EXPECT_TRUE(diff_reports(build_report(a), build_report(b)).empty());
+  EXPECT_TRUE(diff_configurations(a, b).empty());
 
   ASSERT_TRUE(parse_phone_number(b.page(PageId::phone_numbers), 0, "84951234567"));
   ASSERT_TRUE(parse_phone_number(b.page(PageId::phone_numbers), 3, "112"));
-  b.image(ImageId::control_times).set_byte(10, 7);
-  const auto lines = diff_reports(build_report(a), build_report(b));
+  b.image(ImageId::identifier_aux).set_byte(10, 7);
+  b.image(ImageId::partitions).set_byte(8, 3);  // partition 5 becomes "Пожарный 2"
+  const auto lines = diff_configurations(a, b);
   const std::vector<std::string> expected = {
       "Телефонные номера: Номер 1: 79161234567 → 84951234567",
       "Телефонные номера: Номер 4: — → 112",
-      "control_times +10: 0x00 → 0x07",
+      "Разделы: раздел 5: тип: Охранный → Пожарный 2",
+      // A fire partition has no delays: the fields go with the type.
+      "Разделы: раздел 5: задержка на вход, с: 0 → —",
+      "Разделы: раздел 5: задержка на выход, с: 0 → —",
+      "identifier_aux +10: 0x00 → 0x07",
   };
   EXPECT_EQ(lines, expected);
+}
+
+TEST(ConfigReport, BytesNoFieldShowsStillMakeADifference) {
+  // Bytes inside decoded tables that no field names: the name table's untouched middle,
+  // a system output's reserved bytes, the channel control table's second byte.
+  struct Case {
+    ImageId image;
+    std::size_t offset;
+    const char* line;
+  };
+  const Case cases[] = {
+      {ImageId::partition_names, 100, "partition_names +100: 0x00 → 0x5a"},
+      {ImageId::system_outputs, 25, "system_outputs +25: 0x00 → 0x5a"},
+  };
+  for (const auto& c : cases) {
+    Configuration a, b;
+    configure(a);
+    configure(b);
+    b.image(c.image).set_byte(c.offset, 0x5A);
+    const auto lines = diff_configurations(a, b);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), c.line), lines.end()) << c.line;
+  }
 }
