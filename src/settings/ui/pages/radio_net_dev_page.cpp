@@ -1,10 +1,6 @@
 #include "settings/ui/pages/radio_net_dev_page.hpp"
 
-#include <QAction>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QMenu>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "memory/configuration.hpp"
@@ -18,76 +14,37 @@ namespace vq::gui {
 RadioNetDevPage::RadioNetDevPage(PageHost& host, QWidget* parent) : SettingsPage(host, parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  list_ = new QTreeWidget(this);
-  list_->setObjectName(QStringLiteral("RadioNetDevListView"));
-  list_->setColumnCount(3);
-  list_->setHeaderLabels({QStringLiteral("Номер"), QStringLiteral("Статус"), QStringLiteral("Тип")});
-  list_->setRootIsDecorated(false);
-  list_->setUniformRowHeights(true);
-  list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  list_ = new NumberedList(QStringLiteral("RadioNetDevListView"),
+                           {QStringLiteral("Номер"), QStringLiteral("Статус"), QStringLiteral("Тип")},
+                           settings::kRadioDeviceCount, this);
   list_->setToolTip(QStringLiteral("Двойной щелчок или Enter — параметры устройства; правая кнопка мыши — меню"));
-  list_->header()->resizeSection(0, 70);
-  list_->header()->resizeSection(1, 160);
-  // The rows are made once; every visit only rewrites their texts.
-  QList<QTreeWidgetItem*> rows;
-  rows.reserve(settings::kRadioDeviceCount);
-  for (int n = 1; n <= settings::kRadioDeviceCount; ++n)
-    rows << new QTreeWidgetItem(QStringList{QString::number(n), QString(), QString()});
-  list_->addTopLevelItems(rows);
+  list_->set_column_widths({70, 160});
   layout->addWidget(list_);
 
-  menu_ = new QMenu(this);
-  menu_->setObjectName(QStringLiteral("RadioNetDevPopupMenu"));
-  auto* edit = menu_->addAction(QStringLiteral("Редактировать устройство"));
-  edit->setObjectName(QStringLiteral("RadioNetDevEditItem"));
-  auto* remove = menu_->addAction(QStringLiteral("Удалить устройство"));
-  remove->setObjectName(QStringLiteral("N9"));
-  auto* remove_all = menu_->addAction(QStringLiteral("Удалить все устройства"));
-  remove_all->setObjectName(QStringLiteral("N10"));
-  connect(edit, &QAction::triggered, this, [this] { RadioNetDevListViewDblClick(); });
-  connect(remove, &QAction::triggered, this, [this] { N9Click(); });
-  connect(remove_all, &QAction::triggered, this, [this] { N10Click(); });
-  connect(list_, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { menu_->popup(list_->viewport()->mapToGlobal(at)); });
-  connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { RadioNetDevListViewDblClick(); });
-  list_->installEventFilter(this);
+  menu_ = list_->add_popup_menu(QStringLiteral("RadioNetDevPopupMenu"));
+  add_menu_item(menu_, QStringLiteral("Редактировать устройство"), QStringLiteral("RadioNetDevEditItem"), this,
+                &RadioNetDevPage::RadioNetDevListViewDblClick);
+  add_menu_item(menu_, QStringLiteral("Удалить устройство"), QStringLiteral("N9"), this, &RadioNetDevPage::N9Click);
+  add_menu_item(menu_, QStringLiteral("Удалить все устройства"), QStringLiteral("N10"), this,
+                &RadioNetDevPage::N10Click);
+  // Activation opens the selected row: in a single-selection list it is the activated one.
+  connect(list_, &NumberedList::row_activated, this, &RadioNetDevPage::RadioNetDevListViewDblClick);
+  connect(list_, &NumberedList::delete_pressed, this, &RadioNetDevPage::N9Click);
 }
 
 void RadioNetDevPage::show_from(const memory::Configuration& config) {
   Filling f(*this);
   const QString registered = m(15122), empty = m(15121), none = QStringLiteral("-");
   for (int n = 1; n <= settings::kRadioDeviceCount; ++n) {
-    QTreeWidgetItem* row = list_->topLevelItem(n - 1);
+    QTreeWidgetItem* row = list_->row(n);
     const int type = settings::radio_device_type(config, n);
     row->setText(1, type ? registered : empty);
     row->setText(2, type ? qs(settings::radio_type_name(type)) : none);
   }
 }
 
-int RadioNetDevPage::selected_device() const {
-  const auto selected = list_->selectedItems();
-  if (selected.isEmpty()) return 0;
-  return list_->indexOfTopLevelItem(selected.front()) + 1;
-}
-
-bool RadioNetDevPage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == list_ && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      RadioNetDevListViewDblClick();
-      return true;
-    }
-    if (key == Qt::Key_Delete) {
-      N9Click();
-      return true;
-    }
-  }
-  return SettingsPage::eventFilter(watched, event);
-}
-
 void RadioNetDevPage::RadioNetDevListViewDblClick() {
-  const int n = selected_device();
+  const int n = list_->selected_number();
   if (n == 0) return;
   auto* c = host().configuration();
   if (!c) return;
@@ -101,20 +58,15 @@ void RadioNetDevPage::RadioNetDevListViewDblClick() {
   }
   const auto edit = edit_radio_device(this, n, type, settings::read_device_params(*c, n));
   if (!edit) return;
-  c = host().configuration();
-  if (!c) return;
-  if (auto r = settings::save_device_params(*c, n, edit->params, edit->to_all_of_type); !r) {
-    ui().show_message(this, BoxIcon::error, caption_system(), qs(r.error().text));
-    return;
-  }
-  note_edit();
-  reshow();
+  store([&](memory::Configuration& config) {
+    return settings::save_device_params(config, n, edit->params, edit->to_all_of_type);
+  });
 }
 
 void RadioNetDevPage::N9Click() {
   auto* c = host().configuration();
   if (!c) return;
-  const int n = selected_device();
+  const int n = list_->selected_number();
   if (n == 0 || !settings::radio_device_registered(*c, n)) {
     ui().show_message(this, BoxIcon::information, caption_system(), m(15131));
     return;

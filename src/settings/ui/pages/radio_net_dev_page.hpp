@@ -4,10 +4,9 @@
 // dialog; the pop-up menu edits, deletes one device or all of them. There is nothing to
 // apply: the dialog and the deletions write the tables at once.
 #include "settings/ui/pages/settings_page.hpp"
+#include "settings/ui/widgets/numbered_list.hpp"
 
 class QMenu;
-class QAction;
-class QTreeWidget;
 
 namespace vq::gui {
 
@@ -22,17 +21,11 @@ class RadioNetDevPage : public SettingsPage {
   void N9Click();                      // "Удалить устройство"
   void N10Click();                     // "Удалить все устройства"
 
-  QTreeWidget* list() const { return list_; }
+  NumberedList* list() const { return list_; }
   QMenu* popup_menu() const { return menu_; }
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  // Device number of the selected row; 0 with none.
-  int selected_device() const;
-
-  QTreeWidget* list_ = nullptr;  // RadioNetDevListView
+  NumberedList* list_ = nullptr;  // RadioNetDevListView
   QMenu* menu_ = nullptr;        // RadioNetDevPopupMenu
 };
 

@@ -4,9 +4,9 @@
 // itself has nothing for "Сохранить изменения".
 #include "settings/ui/pages/settings_page.hpp"
 
-class QTreeWidget;
-
 namespace vq::gui {
+
+class NumberedList;
 
 class RazdelCfgPage : public SettingsPage {
   Q_OBJECT
@@ -16,11 +16,8 @@ class RazdelCfgPage : public SettingsPage {
 
   void RazdelCfgListViewDblClick();
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  QTreeWidget* list_ = nullptr;  // RazdelCfgListView
+  NumberedList* list_ = nullptr;  // RazdelCfgListView
 };
 
 }  // namespace vq::gui

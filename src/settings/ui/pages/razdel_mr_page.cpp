@@ -3,16 +3,14 @@
 #include <algorithm>
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QScrollBar>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "memory/configuration.hpp"
 #include "settings/partitions.hpp"
 #include "settings/ui/dialogs/mr_integ_dialog.hpp"
+#include "settings/ui/widgets/numbered_list.hpp"
 #include "shell/ui/qt_text.hpp"
-#include "shell/ui/ui_services.hpp"
 
 namespace vq::gui {
 namespace {
@@ -24,69 +22,53 @@ constexpr int kRecordRole = Qt::UserRole;
 RazdelMRPage::RazdelMRPage(PageHost& host, QWidget* parent) : SettingsPage(host, parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  list_ = new QTreeWidget(this);
-  list_->setObjectName(QStringLiteral("RazdelMRListView"));
-  list_->setColumnCount(5);
-  list_->setHeaderLabels({QStringLiteral("Модуль МР"), QStringLiteral("Реле 1"), QStringLiteral("Реле 2"),
-                          QStringLiteral("Реле 3"), QStringLiteral("Реле 4")});
-  list_->setRootIsDecorated(false);
-  list_->setUniformRowHeights(true);
-  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // The first column shows the module's number, not the row's.
+  list_ = new NumberedList(QStringLiteral("RazdelMRListView"),
+                           {QStringLiteral("Модуль МР"), QStringLiteral("Реле 1"), QStringLiteral("Реле 2"),
+                            QStringLiteral("Реле 3"), QStringLiteral("Реле 4")},
+                           0, this);
   list_->setToolTip(QStringLiteral("Двойной щелчок или Enter — привязки реле модуля к технологическим разделам"));
   list_->header()->setStretchLastSection(false);
-  list_->header()->resizeSection(0, 90);
-  list_->header()->resizeSection(1, 70);
-  list_->header()->resizeSection(2, 70);
   // Relays 3 and 4 are not set up on this page.
   list_->header()->setMinimumSectionSize(1);
-  list_->header()->resizeSection(3, 1);
-  list_->header()->resizeSection(4, 1);
+  list_->set_column_widths({90, 70, 70, 1, 1});
   layout->addWidget(list_);
-  connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { RazdelMRListViewDblClick(); });
-  list_->installEventFilter(this);
+  connect(list_, &NumberedList::row_activated, this, &RazdelMRPage::RazdelMRListViewDblClick);
+}
+
+int RazdelMRPage::selected_record() const {
+  const auto* row = list_->row(list_->selected_number());
+  return row ? row->data(0, kRecordRole).toInt() : -1;
 }
 
 void RazdelMRPage::show_from(const memory::Configuration& config) {
   Filling f(*this);
   // The rows follow the table; the selected record and the scroll position stay.
-  int selected_record = -1;
-  if (const auto sel = list_->selectedItems(); !sel.isEmpty()) selected_record = sel.front()->data(0, kRecordRole).toInt();
+  const int selected = selected_record();
   const int scroll = list_->verticalScrollBar()->value();
-  list_->clear();
-  QList<QTreeWidgetItem*> rows;
+  const auto modules = settings::relay_modules(config);
+  list_->set_row_count(static_cast<int>(modules.size()));
   QTreeWidgetItem* reselect = nullptr;
-  for (const auto& module : settings::relay_modules(config)) {
-    QStringList texts{QString::number(module.number)};
-    for (int partition : module.relays) texts << (partition ? QString::number(partition) : QStringLiteral("-"));
-    auto* row = new QTreeWidgetItem(texts);
-    row->setData(0, kRecordRole, module.record);
-    if (module.record == selected_record) reselect = row;
-    rows << row;
+  for (std::size_t i = 0; i < modules.size(); ++i) {
+    QTreeWidgetItem* row = list_->row(static_cast<int>(i) + 1);
+    row->setText(0, QString::number(modules[i].number));
+    for (int k = 0; k < settings::kRelaysPerModule; ++k) {
+      const int partition = modules[i].relays[static_cast<std::size_t>(k)];
+      row->setText(k + 1, partition ? QString::number(partition) : QStringLiteral("-"));
+    }
+    row->setData(0, kRecordRole, modules[i].record);
+    if (modules[i].record == selected) reselect = row;
   }
-  list_->addTopLevelItems(rows);
-  if (reselect) {
-    list_->setCurrentItem(reselect);
-    reselect->setSelected(true);
-  }
+  // The record may have moved to another row, or gone: then no row is current or selected.
+  list_->setCurrentItem(reselect);
+  if (reselect) reselect->setSelected(true);
   list_->verticalScrollBar()->setValue(scroll);
 }
 
-bool RazdelMRPage::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == list_ && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      RazdelMRListViewDblClick();
-      return true;
-    }
-  }
-  return SettingsPage::eventFilter(watched, event);
-}
-
 void RazdelMRPage::RazdelMRListViewDblClick() {
-  const auto selected = list_->selectedItems();
-  if (selected.isEmpty()) return;
   // The row's own record: two records with one module number stay apart.
-  const int record = selected.front()->data(0, kRecordRole).toInt();
+  const int record = selected_record();
+  if (record < 0) return;
   auto* c = host().configuration();
   if (!c) return;
   const auto modules = settings::relay_modules(*c);
@@ -94,14 +76,7 @@ void RazdelMRPage::RazdelMRListViewDblClick() {
   if (it == modules.end()) return;
   const auto edit = edit_relay_bindings(this, it->number, it->relays, settings::technical_partitions(*c));
   if (!edit) return;
-  c = host().configuration();
-  if (!c) return;
-  if (auto r = settings::set_relay_bindings(*c, record, *edit); !r) {
-    ui().show_message(this, BoxIcon::error, caption_system(), qs(r.error().text));
-    return;
-  }
-  note_edit();
-  reshow();
+  store([&](memory::Configuration& config) { return settings::set_relay_bindings(config, record, *edit); });
 }
 
 }  // namespace vq::gui

@@ -4,9 +4,9 @@
 // whose confirm stores at once.
 #include "settings/ui/pages/settings_page.hpp"
 
-class QTreeWidget;
-
 namespace vq::gui {
+
+class NumberedList;
 
 class RazdelMRPage : public SettingsPage {
   Q_OBJECT
@@ -16,11 +16,11 @@ class RazdelMRPage : public SettingsPage {
 
   void RazdelMRListViewDblClick();
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  QTreeWidget* list_ = nullptr;  // RazdelMRListView; each row keeps its record number
+  // The record number of the selected row; -1 with none.
+  int selected_record() const;
+
+  NumberedList* list_ = nullptr;  // RazdelMRListView; each row keeps its record number
 };
 
 }  // namespace vq::gui

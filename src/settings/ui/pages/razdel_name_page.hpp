@@ -7,9 +7,9 @@
 #include "settings/partitions.hpp"
 #include "settings/ui/pages/settings_page.hpp"
 
-class QTreeWidget;
-
 namespace vq::gui {
+
+class NumberedList;
 
 class RazdelNamePage : public SettingsPage {
   Q_OBJECT
@@ -21,11 +21,8 @@ class RazdelNamePage : public SettingsPage {
 
   void RazdelNameListViewDblClick();
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  QTreeWidget* list_ = nullptr;  // RazdelNameListView
+  NumberedList* list_ = nullptr;  // RazdelNameListView
   std::array<bool, settings::kPartitionCount> changed_{};
 };
 

@@ -69,6 +69,16 @@ class SettingsPage : public QWidget {
   void note_edit() {
     if (!filling()) emit edited();
   }
+  // Runs a confirmed dialog's core operation on the window's configuration at once. A
+  // refusal is shown and changes nothing; a success is an edit, and the page shows the
+  // stored state. False when refused or when the window holds no configuration.
+  template <class Operation>
+  bool store(Operation&& operation) {
+    auto* c = host_.configuration();
+    return c && stored(operation(*c));
+  }
+  // The outcome half of store().
+  bool stored(const Result<>& outcome);
 
  private:
   PageHost& host_;

@@ -5,9 +5,7 @@
 // "Сохранить изменения".
 #include "settings/ui/dialogs/sys_out_set_dialog.hpp"
 #include "settings/ui/pages/settings_page.hpp"
-
-class QTreeWidget;
-class QTreeWidgetItem;
+#include "settings/ui/widgets/numbered_list.hpp"
 
 namespace vq::gui {
 
@@ -25,18 +23,14 @@ class SysOutSetPage : public SettingsPage {
   void SysOutSetListViewSelectItem(int n);  // the links of output n into the grid
   void SysOutSetListViewDblClick(int n);    // the work-mode dialog for output n
 
-  QTreeWidget* list() const { return list_; }
+  NumberedList* list() const { return list_; }
   PartitionMarkGrid* grid() const { return grid_; }
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  std::vector<int> selected_outputs() const;
   bool refuse_mark();
   void load_grid(const memory::Configuration& config, int n);
 
-  QTreeWidget* list_ = nullptr;       // SysOutSetListView
+  NumberedList* list_ = nullptr;      // SysOutSetListView
   PartitionMarkGrid* grid_ = nullptr; // SysOutSetStrGrid
   // What "Применить:" of the work-mode dialog held when it last closed.
   WorkModeApplyChoice apply_choice_;

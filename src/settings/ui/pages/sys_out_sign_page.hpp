@@ -4,9 +4,9 @@
 // also swaps two outputs or frees one. There is nothing to apply: all of it writes the
 // table at once.
 #include "settings/ui/pages/settings_page.hpp"
+#include "settings/ui/widgets/numbered_list.hpp"
 
 class QMenu;
-class QTreeWidget;
 
 namespace vq::gui {
 
@@ -22,18 +22,11 @@ class SysOutSignPage : public SettingsPage {
   void ChangeSysOutItemClick();       // "Поменять выходы"
   void FreeSysOutItemClick();         // "Освободить выход"
 
-  QTreeWidget* list() const { return list_; }
+  NumberedList* list() const { return list_; }
   QMenu* popup_menu() const { return menu_; }
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
-  // Output number of the selected row; 0 with none.
-  int selected_output() const;
-  void stored();
-
-  QTreeWidget* list_ = nullptr;  // SysOutSignListView
+  NumberedList* list_ = nullptr;  // SysOutSignListView
   QMenu* menu_ = nullptr;        // SysOutSignPopupMenu
   // A relay module was met in the registered devices table since "Демо" was chosen:
   // the demo mode offers every class again.
