@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -67,13 +66,8 @@ TRadioNetDevForm::TRadioNetDevForm(int number, int type_code, const settings::Ra
   resize(424, 528);
   auto* layout = new QVBoxLayout(this);
 
-  auto* number_row = new QHBoxLayout;
-  number_row->addWidget(new QLabel(QStringLiteral("Номер радиоустройства:"), this));
-  number_label_ = new QLabel(QString::number(number), this);
-  number_label_->setObjectName(QStringLiteral("RadioDevNumLabel"));
-  number_row->addWidget(number_label_);
-  number_row->addStretch(1);
-  layout->addLayout(number_row);
+  number_label_ = add_number_row(this, layout, QStringLiteral("Номер радиоустройства:"), number,
+                                 QStringLiteral("RadioDevNumLabel"));
 
   auto* grid = new QGridLayout;
   int row = 0;

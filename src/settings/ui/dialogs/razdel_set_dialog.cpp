@@ -19,15 +19,10 @@ namespace {
 
 using settings::PartitionSettings;
 
-QComboBox* number_list(QWidget* parent, const char* name, int hi, const QString& tip) {
-  auto* list = new QComboBox(parent);
-  list->setObjectName(QString::fromLatin1(name));
-  QStringList items;
-  items.reserve(hi + 1);
-  for (int v = 0; v <= hi; ++v) items << QString::number(v);
-  list->addItems(items);
+// The lists of 0..hi: delays, times and temperatures; the value is the list's index.
+QComboBox* value_list(QWidget* parent, const char* name, int hi, const QString& tip) {
+  auto* list = number_list(parent, QString::fromLatin1(name), 0, hi, tip);
   list->setMaxVisibleItems(20);
-  list->setToolTip(tip);
   return list;
 }
 
@@ -55,13 +50,8 @@ TQRazdelSetForm::TQRazdelSetForm(int partition, const PartitionSettings& stored,
   resize(480, 425);
 
   auto* layout = new QVBoxLayout(this);
-  auto* number_row = new QHBoxLayout;
-  number_row->addWidget(new QLabel(QStringLiteral("Номер раздела:"), this));
-  number_label_ = new QLabel(QString::number(partition), this);
-  number_label_->setObjectName(QStringLiteral("RazdelNumLabel"));
-  number_row->addWidget(number_label_);
-  number_row->addStretch(1);
-  layout->addLayout(number_row);
+  number_label_ = add_number_row(this, layout, QStringLiteral("Номер раздела:"), partition,
+                                 QStringLiteral("RazdelNumLabel"));
 
   auto* columns = new QHBoxLayout;
   auto* left = new QVBoxLayout;
@@ -117,11 +107,11 @@ TQRazdelSetForm::TQRazdelSetForm(int partition, const PartitionSettings& stored,
 
   const QString delay_tip =
       QStringLiteral("только для охранного и технологического раздела без «Круглосуточно»");
-  entry_ = number_list(this, "Razdel1EnterDelayCmB", settings::kMaxDelay,
+  entry_ = value_list(this, "Razdel1EnterDelayCmB", settings::kMaxDelay,
                        QStringLiteral("Задержка тревоги после входа, секунды; ") + delay_tip);
-  exit_ = number_list(this, "Razdel1ExitDelayCmB", settings::kMaxDelay,
+  exit_ = value_list(this, "Razdel1ExitDelayCmB", settings::kMaxDelay,
                       QStringLiteral("Время на выход после постановки на охрану, секунды; ") + delay_tip);
-  auto_time_ = number_list(this, "RazdelAutoTimeCmB", settings::kMaxAutoArmTime,
+  auto_time_ = value_list(this, "RazdelAutoTimeCmB", settings::kMaxAutoArmTime,
                            QStringLiteral("Через сколько секунд раздел встаёт на охрану сам; при «Автовзятие»"));
   right->addWidget(list_group(this, "Задержка на вход:", entry_, "(0-255 сек)"));
   right->addWidget(list_group(this, "Задержка на выход:", exit_, "(0-255 сек)"));
@@ -130,9 +120,9 @@ TQRazdelSetForm::TQRazdelSetForm(int partition, const PartitionSettings& stored,
   auto* temp_box = new QGroupBox(QStringLiteral("Контроль температуры:"), this);
   auto* temp_grid = new QGridLayout(temp_box);
   const QString temp_tip = QStringLiteral(", °C; только для раздела «контроль температуры»");
-  temp_low_ = number_list(temp_box, "TempLowBoundCmB", settings::kMaxTemperature,
+  temp_low_ = value_list(temp_box, "TempLowBoundCmB", settings::kMaxTemperature,
                           QStringLiteral("Нижняя граница температуры") + temp_tip);
-  temp_high_ = number_list(temp_box, "TempHighBoundCmB", settings::kMaxTemperature,
+  temp_high_ = value_list(temp_box, "TempHighBoundCmB", settings::kMaxTemperature,
                            QStringLiteral("Верхняя граница температуры") + temp_tip);
   temp_grid->addWidget(new QLabel(QStringLiteral("Нижняя граница"), temp_box), 0, 0);
   temp_grid->addWidget(temp_low_, 0, 1);

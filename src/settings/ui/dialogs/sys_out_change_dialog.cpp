@@ -12,16 +12,6 @@
 #include "shell/ui/ui_services.hpp"
 
 namespace vq::gui {
-namespace {
-
-QComboBox* output_list(const char* name, QWidget* parent) {
-  auto* box = new QComboBox(parent);
-  box->setObjectName(QString::fromLatin1(name));
-  for (int n = 1; n <= settings::kSystemOutputCount; ++n) box->addItem(QString::number(n));
-  return box;
-}
-
-}  // namespace
 
 TSysOutChangeForm::TSysOutChangeForm(int from, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TSysOutChangeForm"));
@@ -30,14 +20,14 @@ TSysOutChangeForm::TSysOutChangeForm(int from, QWidget* parent) : QDialog(parent
   resize(394, 168);
   auto* layout = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
-  from_ = output_list("SysOutFromCmB", this);
+  from_ = number_list(this, QStringLiteral("SysOutFromCmB"), 1, settings::kSystemOutputCount,
+                      QStringLiteral("Выход, который займёт место другого"));
   from_->setCurrentIndex(from - 1);
-  from_->setToolTip(QStringLiteral("Выход, который займёт место другого"));
-  to_ = output_list("SysOutToCmB", this);
+  to_ = number_list(this, QStringLiteral("SysOutToCmB"), 1, settings::kSystemOutputCount,
+                    QStringLiteral("Выход, с которым поменяться: назначение, режим и привязки к разделам "
+                                   "меняются местами, время контроля остаётся у номера"));
   to_->setPlaceholderText(m(15267));
   to_->setCurrentIndex(-1);
-  to_->setToolTip(QStringLiteral("Выход, с которым поменяться: назначение, режим и привязки к разделам "
-                                 "меняются местами, время контроля остаётся у номера"));
   grid->addWidget(new QLabel(QStringLiteral("Номер выхода, который хотите поменять:"), this), 0, 0);
   grid->addWidget(from_, 0, 1);
   grid->addWidget(new QLabel(QStringLiteral("Номер выхода, НА который хотите поменять:"), this), 1, 0);

@@ -40,10 +40,8 @@ TSysOutSetForm::TSysOutSetForm(int number, int mode, int control_time, const Wor
     modes_->addButton(b, m);
     grid->addWidget(b, m, 0);
   }
-  time_ = new QComboBox(group);
-  time_->setObjectName(QStringLiteral("SysoutCtrlTimeCmB"));
-  for (int t = settings::kControlTimeMin; t <= settings::kControlTimeMax; ++t) time_->addItem(QString::number(t));
-  time_->setToolTip(QStringLiteral("Время контроля, секунды: для режимов «Исполнительный» и «Дистанционное управление»"));
+  time_ = number_list(group, QStringLiteral("SysoutCtrlTimeCmB"), settings::kControlTimeMin, settings::kControlTimeMax,
+                      QStringLiteral("Время контроля, секунды: для режимов «Исполнительный» и «Дистанционное управление»"));
   grid->addWidget(time_, settings::kRemoteControlMode, 1);
   layout->addWidget(group);
 

@@ -8,6 +8,7 @@
 
 #include "settings/field_input.hpp"
 #include "settings/radio_network.hpp"
+#include "settings/ui/widgets/edit_dialog.hpp"
 #include "shell/ui/qt_text.hpp"
 
 namespace vq::gui {
@@ -16,12 +17,11 @@ RadioNetSetPage::RadioNetSetPage(PageHost& host, QWidget* parent) : SettingsPage
   auto* layout = new QVBoxLayout(this);
   auto* row = new QHBoxLayout;
   auto* label = new QLabel(QStringLiteral("Период контроля канала:"), this);
-  period_ = new QComboBox(this);
-  period_->setObjectName(QStringLiteral("ChCtrlPeriodCmB"));
+  period_ = number_list(this, QStringLiteral("ChCtrlPeriodCmB"), settings::kChannelControlMin,
+                        settings::kChannelControlMax,
+                        QStringLiteral("Как часто прибор проверяет связь с радиоустройствами, в минутах (от 4 до 42)"));
   period_->setEditable(true);
   period_->setInsertPolicy(QComboBox::NoInsert);
-  for (int m = settings::kChannelControlMin; m <= settings::kChannelControlMax; ++m) period_->addItem(QString::number(m));
-  period_->setToolTip(QStringLiteral("Как часто прибор проверяет связь с радиоустройствами, в минутах (от 4 до 42)"));
   label->setBuddy(period_);
   row->addWidget(label);
   row->addWidget(period_);

@@ -9,6 +9,7 @@
 
 #include "memory/configuration.hpp"
 #include "settings/radio_network.hpp"
+#include "settings/ui/widgets/edit_dialog.hpp"
 #include "settings/ui/widgets/mark_grid.hpp"
 #include "shell/ui/qt_text.hpp"
 #include "shell/ui/ui_services.hpp"
@@ -110,14 +111,12 @@ void RPDIPage::RPDIStrGridSelectCell(QTableWidget* grid, int row, int column) {
   destroy_cell_list();
   if (row % 2 == 0) return;
 
-  auto* list = new QComboBox(grid->viewport());
-  list->setObjectName(QStringLiteral("RPDICellCmB"));
+  auto* list = number_list(grid->viewport(), QStringLiteral("RPDICellCmB"), 0, settings::kMaxAssignablePartition,
+                           QStringLiteral("Номер раздела, 0 — без раздела"));
   QFont f = list->font();
   f.setBold(true);
   list->setFont(f);
   list->setMaxVisibleItems(10);
-  for (int p = 0; p <= settings::kMaxAssignablePartition; ++p) list->addItem(QString::number(p));
-  list->setToolTip(QStringLiteral("Номер раздела, 0 — без раздела"));
   list->setCurrentIndex(list->findText(grid->item(row, column)->text()));
   list->installEventFilter(this);
   connect(list, &QComboBox::activated, this, &RPDIPage::cell_list_chosen);

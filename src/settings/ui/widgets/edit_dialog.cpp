@@ -1,11 +1,14 @@
 #include "settings/ui/widgets/edit_dialog.hpp"
 
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QCursor>
 #include <QDialog>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
 
 namespace vq::gui {
@@ -74,6 +77,28 @@ QPushButton* add_save_cancel(QDialog* dialog, QBoxLayout* layout, const char* sa
   QObject::connect(save, &QPushButton::clicked, dialog, &QDialog::accept);
   QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
   return save;
+}
+
+QLabel* add_number_row(QWidget* parent, QBoxLayout* layout, const QString& caption, int number, const QString& name) {
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel(caption, parent));
+  auto* label = new QLabel(QString::number(number), parent);
+  label->setObjectName(name);
+  row->addWidget(label);
+  row->addStretch(1);
+  layout->addLayout(row);
+  return label;
+}
+
+QComboBox* number_list(QWidget* parent, const QString& name, int lo, int hi, const QString& tip) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(name);
+  QStringList items;
+  items.reserve(hi >= lo ? hi - lo + 1 : 0);
+  for (int v = lo; v <= hi; ++v) items << QString::number(v);
+  list->addItems(items);
+  list->setToolTip(tip);
+  return list;
 }
 
 }  // namespace vq::gui

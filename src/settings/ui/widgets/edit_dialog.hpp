@@ -1,14 +1,19 @@
 #pragma once
 // What the small editing dialogs of the settings window share: "Сохранить" and "Отмена"
-// (Enter confirms, Escape cancels), and the translucency rule — opaque while the pointer
-// is over the dialog, alpha 75 once it leaves it. The rule is approximated with the
-// window's opacity (QWidget::setWindowOpacity), which needs a compositing window manager;
-// without one the dialog simply stays opaque.
+// (Enter confirms, Escape cancels), the translucency rule — opaque while the pointer is
+// over the dialog, alpha 75 once it leaves it — and the controls several of them (and
+// some pages) build alike. The rule is approximated with the window's opacity
+// (QWidget::setWindowOpacity), which needs a compositing window manager; without one the
+// dialog simply stays opaque.
 #include <QRect>
+#include <QString>
 
-class QDialog;
-class QPushButton;
 class QBoxLayout;
+class QComboBox;
+class QDialog;
+class QLabel;
+class QPushButton;
+class QWidget;
 
 namespace vq::gui {
 
@@ -25,5 +30,12 @@ void make_translucent_when_left(QDialog* dialog);
 // Adds "Сохранить" (objectName SaveButton, the default button: Enter) and "Отмена"
 // (CancelButton) to the layout, wired to accept and reject; returns the save button.
 QPushButton* add_save_cancel(QDialog* dialog, QBoxLayout* layout, const char* save_text = "Сохранить");
+
+// The line that names the item a dialog edits: "caption" and the number beside it (the
+// number's label gets objectName `name`); returns that label.
+QLabel* add_number_row(QWidget* parent, QBoxLayout* layout, const QString& caption, int number, const QString& name);
+
+// A drop-down list of the whole numbers lo..hi, in order, with objectName `name`.
+QComboBox* number_list(QWidget* parent, const QString& name, int lo, int hi, const QString& tip);
 
 }  // namespace vq::gui
