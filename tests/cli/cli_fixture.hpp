@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 
@@ -59,6 +60,22 @@ class Cli : public ::testing::Test {
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
+  }
+
+  // `config set FILE <assignments>` refused: a non-zero exit, the reason (a part of the
+  // message) on stderr, and the file byte for byte as it was.
+  struct Refusal {
+    const char* assignments;
+    const char* reason;
+  };
+  void expect_refused(const std::filesystem::path& cfg, std::initializer_list<Refusal> cases) {
+    const std::string before = bytes_of(cfg);
+    for (const auto& c : cases) {
+      const auto r = run("config set " + cfg.string() + " " + c.assignments);
+      EXPECT_NE(r.status, 0) << c.assignments;
+      EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.assignments << ": " << r.err;
+      EXPECT_EQ(bytes_of(cfg), before) << c.assignments;
+    }
   }
 };
 
