@@ -19,7 +19,7 @@ namespace {
 
 using settings::RadioParam;
 
-struct ListSpec {
+struct ListRow {
   const char* name;
   const char* label;
   std::optional<RadioParam> param;  // none: the list that is never enabled
@@ -27,8 +27,8 @@ struct ListSpec {
   const char* tip;
 };
 
-const std::vector<ListSpec>& list_specs() {
-  static const std::vector<ListSpec> specs = {
+const std::vector<ListRow>& list_rows() {
+  static const std::vector<ListRow> rows = {
       {"EnCh2CmB", "Разрешение включения входа дополнительного канала:", RadioParam::aux_input,
        {"выключен", "включен"}, "Разрешает или запрещает вход дополнительного канала извещателя"},
       {"SensCh2CmB", "Чувствительность входа дополнительного канала:", std::nullopt, {"низкая", "высокая"},
@@ -53,7 +53,7 @@ const std::vector<ListSpec>& list_specs() {
        {"минимальное", "среднее", "высокое", "максимальное"},
        "Как долго вибрационный извещатель ВБР накапливает воздействие до тревоги"},
   };
-  return specs;
+  return rows;
 }
 
 }  // namespace
@@ -71,24 +71,24 @@ TRadioNetDevForm::TRadioNetDevForm(int number, int type_code, const settings::Ra
 
   auto* grid = new QGridLayout;
   int row = 0;
-  for (const auto& spec : list_specs()) {
-    auto* label = new QLabel(QString::fromUtf8(spec.label), this);
+  for (const auto& entry : list_rows()) {
+    auto* label = new QLabel(QString::fromUtf8(entry.label), this);
     label->setWordWrap(true);
     auto* combo = new QComboBox(this);
-    combo->setObjectName(QString::fromLatin1(spec.name));
-    combo->addItems(spec.entries);
-    combo->setToolTip(QString::fromUtf8(spec.tip));
+    combo->setObjectName(QString::fromLatin1(entry.name));
+    combo->addItems(entry.entries);
+    combo->setToolTip(QString::fromUtf8(entry.tip));
     combo->setEnabled(false);
     combo->setCurrentIndex(-1);
     label->setBuddy(combo);
     grid->addWidget(label, row, 0);
     grid->addWidget(combo, row, 1);
     ++row;
-    if (!spec.param) {
+    if (!entry.param) {
       sens_ch2_ = combo;
       continue;
     }
-    const RadioParam p = *spec.param;
+    const RadioParam p = *entry.param;
     lists_[static_cast<std::size_t>(p)] = combo;
     if (p == RadioParam::threshold_temp) {
       combo->setEditable(true);

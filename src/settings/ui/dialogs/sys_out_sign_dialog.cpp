@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -26,15 +27,25 @@ QLineEdit* read_only(const char* name, QWidget* parent) {
   return e;
 }
 
-QListWidget* column(const char* name, const QString& caption, const QString& tip, QWidget* parent,
-                    QHBoxLayout* row) {
+// One of the three lists side by side, wide enough for `widest` (its longest entry) and
+// with a caption that wraps rather than running into the next one.
+QListWidget* column(const char* name, const QString& caption, const QString& tip, const QString& widest,
+                    QWidget* parent, QHBoxLayout* row) {
   auto* box = new QVBoxLayout;
-  box->addWidget(new QLabel(caption, parent));
+  auto* label = new QLabel(caption, parent);
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+  box->addWidget(label);
   auto* list = new QListWidget(parent);
   list->setObjectName(QString::fromLatin1(name));
   list->setToolTip(tip);
+  list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const int width = list->fontMetrics().horizontalAdvance(widest) + 2 * list->frameWidth() +
+                    list->verticalScrollBar()->sizeHint().width() + 12;
+  list->setMinimumWidth(width);
+  label->setMinimumWidth(width);
   box->addWidget(list, 1);
-  row->addLayout(box, 1);
+  row->addLayout(box, 0);
   return list;
 }
 
@@ -74,12 +85,13 @@ TSysOutSignForm::TSysOutSignForm(const OutputAssignmentInput& input, QWidget* pa
   auto* lists = new QHBoxLayout(fresh);
   types_ = column("DevTypeListB", QStringLiteral("Тип устройства"),
                   QStringLiteral("Тип устройства, к которому привязать выход; «нет устройства» освобождает его"),
-                  fresh, lists);
+                  QStringLiteral("нет устройства"), fresh, lists);
   devices_ = column("DevNumListB", QStringLiteral("Номер устройства"),
-                    QStringLiteral("Устройства выбранного типа, которые есть в конфигурации"), fresh, lists);
+                    QStringLiteral("Устройства выбранного типа, которые есть в конфигурации"),
+                    QStringLiteral("Номер устр."), fresh, lists);
   outputs_ = column("PhysOutNumListB", QStringLiteral("Номер физического выхода:"),
-                    QStringLiteral("Физические выходы устройства, не занятые другими системными выходами"), fresh,
-                    lists);
+                    QStringLiteral("Физические выходы устройства, не занятые другими системными выходами"),
+                    QStringLiteral("Номер физ."), fresh, lists);
   layout->addWidget(fresh, 1);
   save_ = add_save_cancel(this, layout);
   make_translucent_when_left(this);

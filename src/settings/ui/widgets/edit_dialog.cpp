@@ -59,7 +59,12 @@ bool pointer_keeps_dialog_opaque(const QRect& bounds, const QPoint& pointer) {
          pointer.y() >= bounds.top() + kEdgeBand && pointer.y() <= bounds.bottom() - kEdgeBand;
 }
 
-void make_translucent_when_left(QDialog* dialog) { new OpacityFollower(dialog); }
+void make_translucent_when_left(QDialog* dialog) {
+  // A small fixed editing dialog: a title and a close button, nothing to minimise or
+  // maximise.
+  dialog->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  new OpacityFollower(dialog);
+}
 
 QPushButton* add_save_cancel(QDialog* dialog, QBoxLayout* layout, const char* save_text) {
   auto* row = new QHBoxLayout;

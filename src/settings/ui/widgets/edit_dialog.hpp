@@ -24,7 +24,8 @@ inline constexpr double kDialogAwayOpacity = 75.0 / 255.0;
 // each of its edges; the 6-pixel band along the edges counts as outside.
 bool pointer_keeps_dialog_opaque(const QRect& bounds, const QPoint& pointer);
 
-// Makes the dialog follow the translucency rule while it is shown.
+// Makes the dialog follow the translucency rule while it is shown, with a title and a close
+// button only (no minimise or maximise).
 void make_translucent_when_left(QDialog* dialog);
 
 // Adds "Сохранить" (objectName SaveButton, the default button: Enter) and "Отмена"
