@@ -93,7 +93,8 @@ int config_read(const GlobalOptions& g, const ConfigOptions& o) {
   if (auto r = settings::save_settings_file(config, o.output, &progress, s.trace); !r)
     return report_failure(r.error());
   progress.finish();
-  std::printf("%s\nНастройки сохранены в %s\n", link::identification_line(*found).c_str(), o.output.c_str());
+  std::fprintf(summary_stream(o.output), "%s\nНастройки сохранены в %s\n", link::identification_line(*found).c_str(),
+               output_name(o.output).c_str());
   return 0;
 }
 
@@ -138,7 +139,7 @@ void add_config_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   static ConfigOptions o;
 
   auto* read = config->add_subcommand("read", "Connect, read all settings from the panel and save them");
-  read->add_option("-o,--output", o.output, "Configuration file to write (.cfg)")->required();
+  read->add_option("-o,--output", o.output, "Configuration file to write (.cfg); - for standard output")->required();
   read->callback([&g, &action] { action = [&g] { return config_read(g, o); }; });
 
   auto* write = config->add_subcommand("write", "Load a .cfg file and write all settings to the panel");
