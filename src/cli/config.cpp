@@ -9,6 +9,7 @@
 #include "settings/config_files.hpp"
 #include "settings/config_report.hpp"
 #include "settings/full_transfer.hpp"
+#include "util/atomic_file.hpp"
 
 namespace vq::cli {
 namespace {
@@ -82,6 +83,7 @@ int config_diff(const ConfigOptions& o) {
 }
 
 int config_read(const GlobalOptions& g, const ConfigOptions& o) {
+  if (auto r = check_output_target(o.output, "файл конфигурации"); !r) return report_failure(r.error());
   auto ctx = Context::open(g);
   if (!ctx) return report_failure(ctx.error());
   auto& s = (*ctx)->session();

@@ -162,6 +162,19 @@ int PendingFile::commit(bool replace) {
   return 0;
 }
 
+Result<> check_output_target(const std::filesystem::path& target, std::string_view what) {
+  if (target == kStandardOutputName) return {};
+  struct stat st {};
+  if (::stat(target.c_str(), &st) != 0) return {};  // a new file: its folder is checked by the save
+  const auto refused = [&](std::string_view why) {
+    return fail("Нельзя сохранить " + std::string(what) + " в " + target.string() + ": " + std::string(why));
+  };
+  if (S_ISDIR(st.st_mode)) return refused("это папка");
+  if (S_ISBLK(st.st_mode)) return refused("это блочное устройство");
+  if (S_ISSOCK(st.st_mode)) return refused("это сокет");
+  return {};
+}
+
 Result<Bytes> read_whole_file(const std::filesystem::path& file, std::string_view what, std::uint64_t max_size,
                               std::string_view too_large_prefix) {
   const std::string name = std::string(what) + " " + file.string();

@@ -57,6 +57,10 @@ class PendingFile {
 // The name a command line takes for standard output.
 inline constexpr std::string_view kStandardOutputName = "-";
 
+// Refuses, before a long job starts, an output PendingFile would refuse at its end: a
+// folder, a block device, a socket. "Нельзя сохранить <what> в <path>: это папка".
+Result<> check_output_target(const std::filesystem::path& target, std::string_view what);
+
 // The whole regular file. Failures read "Не удалось открыть|прочитать <what> <path>: <reason>";
 // a file over `max_size` fails with `too_large_prefix` + "файл слишком большой (...)".
 Result<Bytes> read_whole_file(const std::filesystem::path& file, std::string_view what, std::uint64_t max_size,
