@@ -9,7 +9,6 @@
 #include "settings/config_files.hpp"
 #include "settings/config_report.hpp"
 #include "settings/full_transfer.hpp"
-#include "util/atomic_file.hpp"
 
 namespace vq::cli {
 namespace {
@@ -83,7 +82,6 @@ int config_diff(const ConfigOptions& o) {
 }
 
 int config_read(const GlobalOptions& g, const ConfigOptions& o) {
-  if (auto r = check_output_target(o.output, "файл конфигурации"); !r) return report_failure(r.error());
   auto ctx = Context::open(g);
   if (!ctx) return report_failure(ctx.error());
   auto& s = (*ctx)->session();
@@ -95,8 +93,7 @@ int config_read(const GlobalOptions& g, const ConfigOptions& o) {
   if (auto r = settings::save_settings_file(config, o.output, &progress, s.trace); !r)
     return report_failure(r.error());
   progress.finish();
-  std::fprintf(summary_stream(o.output), "%s\nНастройки сохранены в %s\n", link::identification_line(*found).c_str(),
-               output_name(o.output).c_str());
+  std::printf("%s\nНастройки сохранены в %s\n", link::identification_line(*found).c_str(), o.output.c_str());
   return 0;
 }
 
@@ -141,7 +138,7 @@ void add_config_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   static ConfigOptions o;
 
   auto* read = config->add_subcommand("read", "Connect, read all settings from the panel and save them");
-  read->add_option("-o,--output", o.output, "Configuration file to write (.cfg); - for standard output")->required();
+  read->add_option("-o,--output", o.output, "Configuration file to write (.cfg)")->required();
   read->callback([&g, &action] { action = [&g] { return config_read(g, o); }; });
 
   auto* write = config->add_subcommand("write", "Load a .cfg file and write all settings to the panel");

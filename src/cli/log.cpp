@@ -111,7 +111,6 @@ Result<std::chrono::year_month_day> parse_day(const std::string& text) {
 }
 
 int log_read(const GlobalOptions& g, const LogOptions& o) {
-  if (auto r = check_output_target(o.output, "файл журнала"); !r) return report_failure(r.error());
   auto ctx = Context::open(g);
   if (!ctx) return report_failure(ctx.error());
   auto& s = (*ctx)->session();
@@ -128,9 +127,8 @@ int log_read(const GlobalOptions& g, const LogOptions& o) {
   if (!db) return report_failure(db.error());
   if (auto r = db->store_rows(rows); !r) return report_failure(r.error());
   progress.finish();
-  std::fprintf(summary_stream(o.output), "%s\nСобытий: %zu. Журнал сохранён в %s, база: %s\n",
-               link::identification_line(read->device).c_str(), rows.size(), output_name(o.output).c_str(),
-               db->file().string().c_str());
+  std::printf("%s\nСобытий: %zu. Журнал сохранён в %s, база: %s\n", link::identification_line(read->device).c_str(),
+              rows.size(), o.output.c_str(), db->file().string().c_str());
   return 0;
 }
 
@@ -183,8 +181,6 @@ int log_query(const GlobalOptions& g, const LogOptions& o) {
 int log_export(const LogOptions& o) {
   auto log = load_log(o.input);
   if (!log) return report_failure(log.error());
-  if (is_standard_output(o.xlsx) && is_standard_output(o.csv_out))
-    return report_failure(Error{0, 0, "В стандартный вывод можно направить только одну выгрузку: --xlsx - или --csv -", {}});
   if (!o.html.empty()) {
     auto page = eventlog::write_html_report(log->rows, o.html);
     if (!page) return report_failure(page.error());
@@ -194,13 +190,13 @@ int log_export(const LogOptions& o) {
   }
   if (!o.xlsx.empty()) {
     if (auto r = eventlog::write_xlsx(log->rows, o.xlsx); !r) return report_failure(r.error());
-    std::fprintf(summary_stream(o.xlsx), "%s\n", output_name(o.xlsx).c_str());
-    if (o.open && !is_standard_output(o.xlsx))
+    std::printf("%s\n", o.xlsx.c_str());
+    if (o.open)
       if (auto r = eventlog::open_with_desktop(o.xlsx); !r) std::fprintf(stderr, "%s\n", r.error().full().c_str());
   }
   if (!o.csv_out.empty()) {
     if (auto r = eventlog::write_csv(log->rows, o.csv_out); !r) return report_failure(r.error());
-    std::fprintf(summary_stream(o.csv_out), "%s\n", output_name(o.csv_out).c_str());
+    std::printf("%s\n", o.csv_out.c_str());
   }
   return 0;
 }
@@ -233,7 +229,7 @@ void add_log_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   };
 
   auto* read = log->add_subcommand("read", "Read the event log from the panel, save it and store it in the database");
-  read->add_option("-o,--output", o.output, "Log file to write (.rpt); - for standard output")->required();
+  read->add_option("-o,--output", o.output, "Log file to write (.rpt)")->required();
   db_option(read);
   read->callback([&g, &action] { action = [&g] { return log_read(g, o); }; });
 
@@ -261,8 +257,8 @@ void add_log_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   auto* exp = log->add_subcommand("export", "Write a log file's events as HTML, a workbook or CSV");
   exp->add_option("file", o.input, "Log file")->required()->check(CLI::ExistingFile);
   auto* html = exp->add_option("--html", o.html, "Folder for the HTML page (named by the date and time)");
-  auto* xlsx = exp->add_option("--xlsx", o.xlsx, "Workbook to write (.xlsx); - for standard output");
-  auto* csv = exp->add_option("--csv", o.csv_out, "CSV file to write; - for standard output");
+  auto* xlsx = exp->add_option("--xlsx", o.xlsx, "Workbook to write (.xlsx)");
+  auto* csv = exp->add_option("--csv", o.csv_out, "CSV file to write");
   exp->add_flag("--open", o.open, "Open the page or workbook with the desktop's default application");
   exp->callback([&action, html, xlsx, csv] {
     if (html->count() + xlsx->count() + csv->count() == 0)
