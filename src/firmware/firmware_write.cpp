@@ -1,9 +1,8 @@
 #include "firmware/firmware_write.hpp"
 
-#include <fstream>
-#include <iterator>
-
+#include "firmware/file_checks.hpp"
 #include "link/table_commands.hpp"
+#include "util/atomic_file.hpp"
 #include "shell/messages.hpp"
 
 namespace vq::firmware {
@@ -30,14 +29,19 @@ class CancelBeforeFirstBlock final : public link::Progress {
   mutable bool looked_ = false;
 };
 
-Result<Bytes> read_file(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return fail("Не удалось открыть файл ПО " + file.string());
-  Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return fail("Не удалось прочитать файл ПО " + file.string());
+}  // namespace
+
+Result<Bytes> read_firmware_file(const std::filesystem::path& file, FirmwareLink over) {
+  const auto limits = image_size_limits(over);
+  auto bytes = read_whole_file(file, "файл ПО", limits.max, "Файл ПО " + file.string() + " не подходит: ");
+  if (!bytes) return bytes;
+  if (bytes->size() < limits.min)
+    return fail("Файл ПО " + file.string() + " не подходит: в нём " + std::to_string(bytes->size()) +
+                " байт, а файл ПО занимает не меньше " + std::to_string(limits.min));
   return bytes;
 }
 
+namespace {
 }  // namespace
 
 Result<ConnectedDevice> connect_usb(link::Session& s, link::Progress* progress) {
@@ -75,7 +79,7 @@ Result<> write_usb(link::Session& s, const std::filesystem::path& file, link::Pr
   } close_at_end{s.link};
 
   // The file is read before anything is sent: a vanished file never half-starts a transfer.
-  auto bytes = read_file(file);
+  auto bytes = read_firmware_file(file, FirmwareLink::usb);
   if (!bytes) return std::unexpected(bytes.error());
   if (auto sc = link::ScenarioControl(s, 4); !sc)
     return fail(Error{0, 15054, shell::msg(15054), sc.error().full()});
