@@ -142,7 +142,7 @@ std::string file_kind_name(FileKind kind) {
 
 Error wrong_kind_error(FileKind found, FileKind wanted, const std::filesystem::path& file) {
   Error e;
-  e.text = "Файл " + file.string() + " не подходит: это " + file_kind_name(found) + ", а не " + file_kind_name(wanted);
+  e.text = (file.empty() ? std::string("Файл") : "Файл " + file.string()) + " не подходит: это " + file_kind_name(found) + ", а не " + file_kind_name(wanted);
   return e;
 }
 

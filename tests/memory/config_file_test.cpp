@@ -296,7 +296,7 @@ TEST(ConfigFile, DamagedOrUnreadableFileOnDiskNamesTheFile) {
                               " повреждён: запись 4 выходит за конец файла (смещение 697, длина 1500, размер файла 1000)"},
       {dir / "missing.cfg",
        "Не удалось открыть файл конфигурации " + (dir / "missing.cfg").string() + ": No such file or directory"},
-      {dir / "folder.cfg", "Не удалось открыть файл конфигурации " + (dir / "folder.cfg").string() + ": Is a directory"},
+      {dir / "folder.cfg", (dir / "folder.cfg").string() + " — это папка, а не файл конфигурации"},
   };
   Configuration config;
   mark(config);
