@@ -69,24 +69,35 @@ void PanelConnection::drop_link() {
 }
 
 bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done done) {
+  if (runner_->running()) return false;
   using Job = std::function<Result<>(link::Session&, link::Progress&)>;
   Job job;
-  memory::Configuration* c = &config;
   switch (kind) {
     case JobKind::connect:
-      job = [c, found = &found_](link::Session& s, link::Progress& progress) -> Result<> {
+      // The window's configuration keeps its device until a read replaces it whole.
+      job = [found = &found_](link::Session& s, link::Progress& progress) -> Result<> {
         s.link.close();  // a fresh search every time
-        auto r = settings::connect_for_settings(s, *c, &progress);
+        memory::IdentifiedDevice device;
+        auto r = settings::connect_for_settings(s, device, &progress);
         if (!r) return std::unexpected(r.error());
         *found = *r;
         return {};
       };
       break;
     case JobKind::read_all:
-      job = [c](link::Session& s, link::Progress& progress) { return settings::read_all(s, *c, &progress); };
+      read_.reset();
+      job = [read = &read_, device = settings::identified_device(found_)](link::Session& s,
+                                                                           link::Progress& progress) -> Result<> {
+        auto fresh = settings::read_configuration(s, device, &progress);
+        if (!fresh) return std::unexpected(fresh.error());
+        *read = std::make_unique<memory::Configuration>(std::move(*fresh));
+        return {};
+      };
       break;
     case JobKind::write_all:
-      job = [c](link::Session& s, link::Progress& progress) { return settings::write_all(s, *c, &progress); };
+      job = [c = &config](link::Session& s, link::Progress& progress) {
+        return settings::write_all(s, *c, &progress);
+      };
       break;
   }
   link::UsbLink* l = usb_link_.get();
@@ -102,13 +113,20 @@ bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done do
         running_job_.reset();
         done(kind, r);
       });
-  if (started) running_job_ = kind;
+  if (started) {
+    running_job_ = kind;
+    ++job_serial_;
+  }
   return started;
 }
+
+std::unique_ptr<memory::Configuration> PanelConnection::take_read() { return std::move(read_); }
 
 bool PanelConnection::running() const { return runner_->running(); }
 
 void PanelConnection::request_cancel() { runner_->request_cancel(); }
+
+bool PanelConnection::cancel_requested() const { return runner_->cancel_requested(); }
 
 void PanelConnection::wait() { runner_->wait(); }
 
