@@ -1,5 +1,6 @@
 // `vantorq-cli config`: the panel's configuration to and from .cfg files.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
@@ -156,6 +157,25 @@ int config_read(const GlobalOptions& g, const ConfigOptions& o) {
   return 0;
 }
 
+// A word the shell passes as it is, else in single quotes.
+std::string shell_word(const std::string& w) {
+  const bool plain = !w.empty() && std::all_of(w.begin(), w.end(), [](unsigned char c) {
+    return std::isalnum(c) || c == '_' || c == '.' || c == '/' || c == ':' || c == '-' || c == '+' || c == '@' ||
+           c >= 0x80;
+  });
+  if (plain) return w;
+  std::string out = "'";
+  for (const char c : w) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// Where the copy went and the one command that writes it back to the same panel.
+void print_backup(std::FILE* to, const GlobalOptions& g, const std::filesystem::path& backup) {
+  const std::string device = g.device == "usb" ? "" : " --device " + shell_word(g.device);
+  std::fprintf(to, "Прежние настройки прибора сохранены в %s\nВосстановить: vantorq-cli%s config write %s\n",
+               backup.c_str(), device.c_str(), shell_word(backup.string()).c_str());
+}
+
 // The panel is read first, as the window's images are, and the file's tables go over what it
 // holds: a table the file lacks is written back as the panel had it, never as zeros.
 int config_write(const GlobalOptions& g, const ConfigOptions& o) {
@@ -194,9 +214,7 @@ int config_write(const GlobalOptions& g, const ConfigOptions& o) {
   }
   if (auto r = settings::open_settings_file(config, o.input, &progress, s.trace); !r) return report_failure(r.error());
   if (auto r = settings::write_all(s, config, &progress); !r) {
-    if (!backup.empty())
-      std::fprintf(stderr, "Прежние настройки прибора сохранены в %s\nВосстановить: vantorq-cli config write %s\n",
-                   backup.c_str(), backup.c_str());
+    if (!backup.empty()) print_backup(stderr, g, backup);
     return report_failure(r.error());
   }
   if (o.verify) {
@@ -219,9 +237,7 @@ int config_write(const GlobalOptions& g, const ConfigOptions& o) {
   }
   progress.finish();
   std::printf("Запись настроек в прибор успешно завершена.\n");
-  if (!backup.empty())
-    std::printf("Прежние настройки прибора сохранены в %s\nВосстановить: vantorq-cli config write %s\n",
-                backup.c_str(), backup.c_str());
+  if (!backup.empty()) print_backup(stdout, g, backup);
   return 0;
 }
 

@@ -39,14 +39,27 @@ bool is_backup_name(const std::string& name) {
   return std::all_of(rest.begin() + 1, rest.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// The stamp and the same-second number (1 for the plain name).
+std::pair<std::string, unsigned long> backup_key(const std::string& n) {
+  const auto rest = n.substr(19, n.size() - 4 - 19);
+  return {n.substr(0, 19), rest.empty() ? 1UL : std::stoul(rest.substr(1))};
+}
+
 // Oldest first: by stamp, then by the same-second number.
-bool older(const std::string& a, const std::string& b) {
-  const auto key = [](const std::string& n) {
-    const auto base = n.substr(0, 19);
-    const auto rest = n.substr(19, n.size() - 4 - 19);
-    return std::make_pair(base, rest.empty() ? 1 : std::stoi(rest.substr(1)));
-  };
-  return key(a) < key(b);
+bool older(const std::string& a, const std::string& b) { return backup_key(a) < backup_key(b); }
+
+// Past every copy of this second, also those already pruned away: a name once used is not
+// given again, so the copy a user was told about is never replaced by a later one.
+fs::path fresh_name(const fs::path& folder, const std::string& stamp) {
+  std::error_code ec;
+  unsigned long highest = 0;
+  for (const auto& e : fs::directory_iterator(folder, ec)) {
+    const auto name = e.path().filename().string();
+    if (!is_backup_name(name)) continue;
+    const auto [base, n] = backup_key(name);
+    if (base == stamp) highest = std::max(highest, n);
+  }
+  return folder / (highest == 0 ? stamp + ".cfg" : stamp + "_" + std::to_string(highest + 1) + ".cfg");
 }
 
 void prune(const fs::path& folder) {
@@ -64,7 +77,9 @@ void prune(const fs::path& folder) {
 std::string device_text(std::uint16_t type, std::uint16_t platform, const std::uint8_t* version) {
   char buf[64];
   std::snprintf(buf, sizeof buf, ", платформа 0x%04X, версия %u.%u.%u", platform, version[0], version[1], version[2]);
-  return memory::device_type_name(type) + " (код " + std::to_string(type) + ")" + buf;
+  const auto name = memory::device_type_name(type);
+  const auto code = "код " + std::to_string(type);
+  return (name.empty() ? code : name + " (" + code + ")") + buf;
 }
 
 }  // namespace
@@ -77,8 +92,7 @@ Result<fs::path> save_panel_backup(memory::Configuration& panel, const fs::path&
   fs::create_directories(folder, ec);
   if (ec) return fail("Не удалось создать папку резервных копий " + folder.string() + ": " + ec.message());
   const auto stamp = stamp_now();
-  fs::path target = folder / (stamp + ".cfg");
-  for (int n = 2; fs::exists(target, ec); ++n) target = folder / (stamp + "_" + std::to_string(n) + ".cfg");
+  fs::path target = fresh_name(folder, stamp);
   if (auto saved = save_settings_file(panel, target); !saved) {
     Error e = saved.error();
     e.text = "Резервная копия настроек прибора не сохранена: " + e.text;
