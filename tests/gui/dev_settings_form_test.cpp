@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "link/frames.hpp"
+#include "memory/config_file.hpp"
 #include "memory/configuration.hpp"
 #include "memory/memory_map.hpp"
 #include "settings/ui/dev_settings_form.hpp"
@@ -283,9 +284,54 @@ class DevSettingsFormTest : public QObject {
     action("MenuWriteAction")->trigger();
     form_->wait_for_transfer();
     QVERIFY2(box_texts().isEmpty(), qPrintable(box_texts().join("|")));
-    QCOMPARE(form_->status_text(0), m(15088));
+    QVERIFY2(form_->status_text(0).startsWith(m(15088)), qPrintable(form_->status_text(0)));
     QCOMPARE(panel().memory()[image.start_address() + 1], expected);
     QVERIFY(!form_->has_unsaved_changes());
+  }
+
+  // Before writing, the panel's configuration is saved to Conf/backup, and the status says
+  // where: the copy holds the panel as it was, the edit not yet in it.
+  void writing_keeps_a_copy_of_the_panel_first() {
+    connect_and_read();
+    const Bytes before = panel().memory();
+    edit_images();
+    action("MenuWriteAction")->trigger();
+    form_->wait_for_transfer();
+    QVERIFY2(box_texts().isEmpty(), qPrintable(box_texts().join("|")));
+    const QString status = form_->status_text(0);
+    const QString lead = m(15088) + QStringLiteral(" Прежние настройки прибора сохранены в ");
+    QVERIFY2(status.startsWith(lead), qPrintable(status));
+    const std::filesystem::path copy = to_std(status.mid(lead.size()));
+    QCOMPARE(copy.parent_path(), ctx_.folder("Conf") / "backup");
+    memory::Configuration kept;
+    auto loaded = memory::load_configuration(kept, copy);
+    QVERIFY2(loaded, loaded ? "" : loaded.error().full().c_str());
+    for (const auto& s : memory::images()) {
+      const auto d = kept.image(s.id).data();
+      QVERIFY2(std::equal(d.begin(), d.end(), before.begin() + s.address), std::string(s.name).c_str());
+    }
+    QVERIFY(panel().memory() != before);
+  }
+
+  // Images made for another device are written only on "Да"; "Нет" (the default) sends nothing.
+  void a_configuration_for_another_device_is_written_only_on_yes() {
+    connect_and_read();
+    form_->configuration()->device.version[1] = 3;  // another firmware line
+    const auto frames = panel().stats().frames;
+    ui_->ui->answers = {false};
+    action("MenuWriteAction")->trigger();
+    QVERIFY(!form_->transfer_running());
+    QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+    QVERIFY(ui_->ui->boxes.front().question);
+    QVERIFY2(ui_->ui->boxes.front().text.contains(QStringLiteral("всё равно")), qPrintable(box_texts().first()));
+    QVERIFY(form_->status_text(0).startsWith(QStringLiteral("Запись отменена")));
+    QCOMPARE(panel().stats().frames, frames);
+
+    ui_->ui->answers = {true};
+    action("MenuWriteAction")->trigger();
+    form_->wait_for_transfer();
+    QVERIFY2(form_->status_text(0).startsWith(m(15088)), qPrintable(form_->status_text(0)));
+    QVERIFY(panel().stats().frames > frames);
   }
 
   void a_refused_block_shows_why_and_that_the_panel_is_partly_written() {
@@ -365,7 +411,7 @@ class DevSettingsFormTest : public QObject {
     set_ui(std::move(previous));
     QVERIFY(!hung);
     QVERIFY(!form_->transfer_running());
-    QCOMPARE(form_->status_text(0), m(15088));
+    QVERIFY2(form_->status_text(0).startsWith(m(15088)), qPrintable(form_->status_text(0)));
     for (auto* box : form_->findChildren<QMessageBox*>()) QVERIFY(!box->isVisible());
     QVERIFY(!form_->has_unsaved_changes());
     QVERIFY(action("MenuWriteAction")->isEnabled());
@@ -396,7 +442,7 @@ class DevSettingsFormTest : public QObject {
     QCOMPARE(boxes.size(), std::size_t{1});
     QVERIFY(boxes.front().question);
     QVERIFY(!form_->transfer_running());
-    QCOMPARE(form_->status_text(0), m(15088));
+    QVERIFY2(form_->status_text(0).startsWith(m(15088)), qPrintable(form_->status_text(0)));
     QCOMPARE(panel().memory()[address], edited);
     QVERIFY(action("CancelTransferAction")->text() == QStringLiteral("Отмена"));
   }

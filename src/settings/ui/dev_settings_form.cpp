@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "memory/configuration.hpp"
+#include "settings/config_backup.hpp"
 #include "settings/ui/frame/file_actions.hpp"
 #include "settings/ui/frame/job_outcome.hpp"
 #include "settings/ui/frame/panel_connection.hpp"
@@ -285,6 +286,13 @@ void TQDevSettingsForm::MenuReadActionExecute() {
 
 void TQDevSettingsForm::MenuWriteActionExecute() {
   if (transfer_running() || !config_) return;
+  // Images made for another device go to this panel only when the user says so.
+  if (auto r = settings::check_device_for_writing(config_->device, connection_->found()); !r) {
+    if (!ui().ask(this, BoxIcon::warning, caption_system(), qs(settings::device_mismatch_question(r.error())))) {
+      status_->set_activity_text(QStringLiteral("Запись отменена: ") + qs(r.error().text));
+      return;
+    }
+  }
   if (auto r = connection_->ensure_link(); !r) return;
   start_job(JobKind::write_all);
 }
@@ -293,10 +301,13 @@ void TQDevSettingsForm::cancel_transfer() {
   if (!transfer_running() || connection_->cancel_requested() || cancel_question_open_) return;
   if (connection_->running_job() == JobKind::write_all) {
     const unsigned job = connection_->job_serial();
+    // While the write still reads the panel for its backup, stopping loses nothing.
+    const QString question =
+        connection_->writing()
+            ? QStringLiteral("Прервать запись? Прибор останется записан частично, запись нужно будет повторить.")
+            : QStringLiteral("Прервать запись? В прибор ещё ничего не записано: идёт сохранение копии его настроек.");
     cancel_question_open_ = true;
-    const bool yes =
-        ui().ask(this, BoxIcon::warning, caption_system(),
-                 QStringLiteral("Прервать запись? Прибор останется записан частично, запись нужно будет повторить."));
+    const bool yes = ui().ask(this, BoxIcon::warning, caption_system(), question);
     cancel_question_open_ = false;
     // The write may have ended while the question was open; its outcome is shown already.
     if (!yes || !transfer_running() || connection_->job_serial() != job) return;

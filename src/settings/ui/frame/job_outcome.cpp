@@ -36,7 +36,8 @@ void JobOutcome::finished(JobKind kind, const Result<>& result) {
         w_.reshow_current_page();
         break;
       case JobKind::write_all:  // the panel is partly written: say so louder
-        ui().show_message(&w_, BoxIcon::warning, caption_system(), error_text(e));
+        if (w_.connection_->writing())
+          ui().show_message(&w_, BoxIcon::warning, caption_system(), error_text(e) + backup_note(QStringLiteral("\n\n")));
         break;
     }
     return;
@@ -56,7 +57,7 @@ void JobOutcome::finished(JobKind kind, const Result<>& result) {
       break;
     case JobKind::write_all:
       w_.status_->set_activity_text(qs(e.text));
-      ui().show_message(&w_, BoxIcon::error, caption_system(), error_text(e));
+      ui().show_message(&w_, BoxIcon::error, caption_system(), error_text(e) + backup_note(QStringLiteral("\n\n")));
       break;
   }
 }
@@ -81,8 +82,15 @@ void JobOutcome::succeeded(JobKind kind) {
       break;
     case JobKind::write_all:
       w_.dirty_ = false;
+      w_.status_->set_activity_text(m(15088) + backup_note(QStringLiteral(" ")));
       break;
   }
+}
+
+QString JobOutcome::backup_note(const QString& separator) const {
+  const auto& path = w_.connection_->backup();
+  if (path.empty()) return {};
+  return separator + QStringLiteral("Прежние настройки прибора сохранены в ") + QString::fromStdString(path.string());
 }
 
 void JobOutcome::connect_failed(const Error& e) {

@@ -5,6 +5,7 @@
 #include "link/trace.hpp"
 #include "link/usb_link.hpp"
 #include "memory/configuration.hpp"
+#include "settings/config_backup.hpp"
 #include "settings/full_transfer.hpp"
 #include "settings/ui/frame/transfer_runner.hpp"
 #include "shell/ui/app_context.hpp"
@@ -95,7 +96,22 @@ bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done do
       };
       break;
     case JobKind::write_all:
-      job = [c = &config](link::Session& s, link::Progress& progress) {
+      // The panel's own configuration is kept before anything of it is written over.
+      backup_.clear();
+      writing_ = false;
+      job = [this, c = &config, conf = context_.folder("Conf")](link::Session& s,
+                                                                 link::Progress& progress) -> Result<> {
+        progress.status("Сохранение копии настроек прибора...");
+        auto saved = settings::backup_panel_configuration(s, conf, &progress);
+        if (!saved) {
+          // A cancel during the backup's read is a cancel, whatever text the backup gave it.
+          if (link::is_cancel(saved.error()) || progress.cancelled()) return fail(std::string(link::kTextCancelled));
+          Error e = saved.error();
+          e.text = "Не удалось сохранить копию настроек прибора: " + e.text + "; ничего не записано";
+          return fail(e);
+        }
+        backup_ = *saved;
+        writing_ = true;
         return settings::write_all(s, *c, &progress);
       };
       break;

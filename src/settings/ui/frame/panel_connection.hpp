@@ -2,6 +2,8 @@
 // The settings window's way to the panel: the link for the chosen device (made again when
 // the device changes), and the three jobs that run on the worker thread — connect (which
 // checks the firmware), read everything, write everything. One job at a time.
+#include <atomic>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -55,6 +57,10 @@ class PanelConnection {
   unsigned job_serial() const { return job_serial_; }
   // What the last successful connect found.
   const link::SystemInfo& found() const { return found_; }
+  // Where the write job kept the panel's configuration before writing (empty: not kept).
+  const std::filesystem::path& backup() const { return backup_; }
+  // The running write has begun to send (its backup is done).
+  bool writing() const { return writing_; }
   // The configuration the last completed read filled (once; null otherwise).
   std::unique_ptr<memory::Configuration> take_read();
   void request_cancel();
@@ -75,6 +81,8 @@ class PanelConnection {
   unsigned job_serial_ = 0;
   link::SystemInfo found_;   // written by the connect job, read after it finished
   std::unique_ptr<memory::Configuration> read_;  // written by a read job that completed
+  std::filesystem::path backup_;                 // written by the write job, read after it
+  std::atomic<bool> writing_{false};
 };
 
 // The ids the hot-plug watcher listens for: the command line's, else the environment's.
