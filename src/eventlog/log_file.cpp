@@ -38,6 +38,15 @@ std::string_view table_name(JournalTable t) { return link::TableDirectory::kName
 
 std::size_t offset_field(std::size_t position) { return 8 + 4 * position; }
 
+// Opening a FIFO for reading waits for a writer, and a device may never end: anything but a
+// file or a folder is refused unopened (the reader itself says why a folder cannot be read).
+Result<> refuse_special_file(const std::filesystem::path& file, std::string_view what) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+    return shell::check_regular_file(file, what);
+  return {};
+}
+
 void report(link::Progress* progress, int value) {
   if (progress) progress->percent(value);
 }
@@ -322,6 +331,7 @@ Result<> save_log_file(const Journal& journal, const memory::IdentifiedDevice& d
 
 Result<> load_log_file(Journal& journal, memory::IdentifiedDevice& device, const std::filesystem::path& file,
                        link::Progress* progress) {
+  if (auto r = refuse_special_file(file, "файл журнала"); !r) return r;
   const auto bytes = read_whole_file(file, "файл журнала", kMaxFileSize, "Не удалось открыть файл журнала " + file.string() + ": ");
   if (!bytes) return fail(bytes.error());
   const std::string name = file.string();
@@ -336,6 +346,7 @@ Result<> load_log_file_bytes(Journal& journal, memory::IdentifiedDevice& device,
 }
 
 Result<Journal> load_ini_journal(const std::filesystem::path& file, link::Progress* progress) {
+  if (auto r = refuse_special_file(file, "файл журнала старого формата"); !r) return std::unexpected(r.error());
   const auto bytes = read_whole_file(file, "файл журнала старого формата", kMaxIniFileSize,
                                      "Не удалось открыть файл журнала старого формата " + file.string() + ": ");
   if (!bytes) return fail(bytes.error());

@@ -2,6 +2,7 @@
 
 #include "firmware/file_checks.hpp"
 #include "link/table_commands.hpp"
+#include "shell/file_kind.hpp"
 #include "util/atomic_file.hpp"
 #include "shell/messages.hpp"
 
@@ -32,12 +33,10 @@ class CancelBeforeFirstBlock final : public link::Progress {
 }  // namespace
 
 Result<Bytes> read_firmware_file(const std::filesystem::path& file, FirmwareLink over) {
+  // Looked at before opening: opening a FIFO for reading waits for a writer.
+  if (auto regular = shell::check_regular_file(file, "файл ПО"); !regular) return std::unexpected(regular.error());
   const auto limits = image_size_limits(over);
   auto bytes = read_whole_file(file, "файл ПО", limits.max, "Файл ПО " + file.string() + " не подходит: ");
-  if (!bytes) return bytes;
-  if (bytes->size() < limits.min)
-    return fail("Файл ПО " + file.string() + " не подходит: в нём " + std::to_string(bytes->size()) +
-                " байт, а файл ПО занимает не меньше " + std::to_string(limits.min));
   return bytes;
 }
 
