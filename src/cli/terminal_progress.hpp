@@ -1,7 +1,6 @@
 #pragma once
 // Progress on a terminal: status texts as lines, the gauge as a bar that redraws in place
-// (only when stderr is a terminal), moved by the operation's frames. Ctrl+C asks the
-// operation to stop between frames and says so at once; a second Ctrl+C ends the program.
+// (only when stderr is a terminal). Ctrl+C asks the operation to stop between frames.
 #include <atomic>
 #include <string>
 
@@ -25,8 +24,7 @@ class TerminalProgress final : public link::Progress {
   bool tty_;
   bool allow_cancel_;
   int percent_ = -1;
-  mutable bool bar_shown_ = false;
-  mutable bool cancel_told_ = false;
+  bool bar_shown_ = false;
   std::string last_status_;
 };
 
