@@ -1,14 +1,21 @@
 // `vantorq-cli config`: the panel's configuration to and from .cfg files.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
+#include <string_view>
+#include <vector>
 
 #include "cli/commands.hpp"
 #include "cli/terminal_progress.hpp"
 #include "memory/config_file.hpp"
 #include "memory/configuration.hpp"
+#include "settings/config_backup.hpp"
 #include "settings/config_fields.hpp"
 #include "settings/config_files.hpp"
 #include "settings/config_report.hpp"
 #include "settings/full_transfer.hpp"
+#include "util/atomic_file.hpp"
 
 namespace vq::cli {
 namespace {
@@ -20,6 +27,8 @@ struct ConfigOptions {
   bool verify = false;
   bool json = false;
   bool show_secrets = false;
+  bool force = false;
+  bool no_backup = false;
   std::vector<std::string> assignments;  // KEY=VALUE
   std::string key;
 };
@@ -30,11 +39,60 @@ Result<memory::Configuration> load_file(const std::string& path) {
   return config;
 }
 
+// Which of the 36 tables a file holds: the others are left as the panel has them on a write.
+struct FileTables {
+  std::vector<std::size_t> present, absent;
+};
+
+Result<FileTables> file_tables(const std::string& path) {
+  auto bytes = memory::read_configuration_file(path);
+  if (!bytes) return std::unexpected(bytes.error());
+  auto slots = memory::configuration_file_slots(*bytes);
+  if (!slots) return std::unexpected(slots.error());
+  FileTables t;
+  t.present = *slots;
+  for (std::size_t s = 0; s < memory::kConfigSlotsUsed; ++s)
+    if (std::find(t.present.begin(), t.present.end(), s) == t.present.end()) t.absent.push_back(s);
+  return t;
+}
+
+std::string slot_list(const std::vector<std::size_t>& slots) {
+  std::string out;
+  for (const auto s : slots) out += (out.empty() ? "" : ", ") + std::string(memory::config_slot_name(s));
+  return out;
+}
+
+std::string tables_text(const FileTables& t) {
+  std::string out = "Таблиц в файле: " + std::to_string(t.present.size()) + " из " +
+                    std::to_string(memory::kConfigSlotsUsed) + "\n";
+  if (!t.absent.empty())
+    out += "Нет в файле (при записи в прибор остаются прежними): " + slot_list(t.absent) + "\n";
+  return out + "\n";
+}
+
+std::string tables_json(const FileTables& t) {
+  const auto names = [](const std::vector<std::size_t>& slots) {
+    std::string out;
+    for (const auto s : slots) out += (out.empty() ? "\"" : ", \"") + std::string(memory::config_slot_name(s)) + "\"";
+    return "[" + out + "]";
+  };
+  return "\"tables\": {\"present\": " + names(t.present) + ", \"absent\": " + names(t.absent) + "},\n  ";
+}
+
 int config_show(const ConfigOptions& o) {
+  const auto tables = file_tables(o.input);
+  if (!tables) return report_failure(tables.error());
   auto config = load_file(o.input);
   if (!config) return report_failure(config.error());
   const auto report = settings::build_report(*config, {o.show_secrets});
-  const std::string out = o.json ? settings::render_json(report) : settings::render_text(report);
+  std::string out;
+  if (o.json) {
+    out = settings::render_json(report);
+    const auto at = out.find("\"sections\"");
+    if (at != std::string::npos) out.insert(at, tables_json(*tables));
+  } else {
+    out = tables_text(*tables) + settings::render_text(report);
+  }
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }
@@ -82,6 +140,7 @@ int config_diff(const ConfigOptions& o) {
 }
 
 int config_read(const GlobalOptions& g, const ConfigOptions& o) {
+  if (auto r = check_output_target(o.output, "файл конфигурации"); !r) return report_failure(r.error());
   auto ctx = Context::open(g);
   if (!ctx) return report_failure(ctx.error());
   auto& s = (*ctx)->session();
@@ -93,20 +152,71 @@ int config_read(const GlobalOptions& g, const ConfigOptions& o) {
   if (auto r = settings::save_settings_file(config, o.output, &progress, s.trace); !r)
     return report_failure(r.error());
   progress.finish();
-  std::printf("%s\nНастройки сохранены в %s\n", link::identification_line(*found).c_str(), o.output.c_str());
+  std::fprintf(summary_stream(o.output), "%s\nНастройки сохранены в %s\n", link::identification_line(*found).c_str(),
+               output_name(o.output).c_str());
   return 0;
 }
 
+// A word the shell passes as it is, else in single quotes.
+std::string shell_word(const std::string& w) {
+  const bool plain = !w.empty() && std::all_of(w.begin(), w.end(), [](unsigned char c) {
+    return std::isalnum(c) || c == '_' || c == '.' || c == '/' || c == ':' || c == '-' || c == '+' || c == '@' ||
+           c >= 0x80;
+  });
+  if (plain) return w;
+  std::string out = "'";
+  for (const char c : w) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// Where the copy went and the one command that writes it back to the same panel.
+void print_backup(std::FILE* to, const GlobalOptions& g, const std::filesystem::path& backup) {
+  const std::string device = g.device == "usb" ? "" : " --device " + shell_word(g.device);
+  std::fprintf(to, "Прежние настройки прибора сохранены в %s\nВосстановить: vantorq-cli%s config write %s\n",
+               backup.c_str(), device.c_str(), shell_word(backup.string()).c_str());
+}
+
+// The panel is read first, as the window's images are, and the file's tables go over what it
+// holds: a table the file lacks is written back as the panel had it, never as zeros.
 int config_write(const GlobalOptions& g, const ConfigOptions& o) {
+  // Everything about the file is settled before the panel hears a frame.
+  memory::Configuration from_file;
+  if (auto r = memory::load_configuration(from_file, o.input); !r) return report_failure(r.error());
   auto ctx = Context::open(g);
   if (!ctx) return report_failure(ctx.error());
   auto& s = (*ctx)->session();
   memory::Configuration config;
   TerminalProgress progress;
-  if (auto r = settings::open_settings_file(config, o.input, &progress, s.trace); !r) return report_failure(r.error());
   auto found = settings::connect_for_settings(s, config, &progress);
   if (!found) return report_failure(found.error());
-  if (auto r = settings::write_all(s, config, &progress); !r) return report_failure(r.error());
+  if (auto r = settings::check_device_for_writing(from_file.device, *found); !r) {
+    if (!o.force) {
+      Error e = r.error();
+      e.text += "; ничего не записано (чтобы записать всё равно, добавьте --force)";
+      return report_failure(e);
+    }
+    std::fprintf(stderr, "Внимание: %s; запись по --force\n", r.error().text.c_str());
+  }
+  if (auto r = settings::read_all(s, config, &progress); !r) {
+    Error e = r.error();
+    e.text = "Не удалось прочитать настройки прибора перед записью: " + e.text + "; ничего не записано";
+    return report_failure(e);
+  }
+  std::filesystem::path backup;
+  if (!o.no_backup) {
+    auto saved = settings::save_panel_backup(config, (*ctx)->data_dir() / "Conf");
+    if (!saved) {
+      Error e = saved.error();
+      e.text += "; ничего не записано (без копии: --no-backup)";
+      return report_failure(e);
+    }
+    backup = *saved;
+  }
+  if (auto r = settings::open_settings_file(config, o.input, &progress, s.trace); !r) return report_failure(r.error());
+  if (auto r = settings::write_all(s, config, &progress); !r) {
+    if (!backup.empty()) print_backup(stderr, g, backup);
+    return report_failure(r.error());
+  }
   if (o.verify) {
     auto diffs = settings::verify_written(s, config, &progress);
     if (!diffs) return report_failure(diffs.error());
@@ -127,6 +237,7 @@ int config_write(const GlobalOptions& g, const ConfigOptions& o) {
   }
   progress.finish();
   std::printf("Запись настроек в прибор успешно завершена.\n");
+  if (!backup.empty()) print_backup(stdout, g, backup);
   return 0;
 }
 
@@ -138,34 +249,36 @@ void add_config_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   static ConfigOptions o;
 
   auto* read = config->add_subcommand("read", "Connect, read all settings from the panel and save them");
-  read->add_option("-o,--output", o.output, "Configuration file to write (.cfg)")->required();
+  read->add_option("-o,--output", o.output, "Configuration file to write (.cfg); - for standard output")->required();
   read->callback([&g, &action] { action = [&g] { return config_read(g, o); }; });
 
   auto* write = config->add_subcommand("write", "Load a .cfg file and write all settings to the panel");
-  write->add_option("file", o.input, "Configuration file (.cfg)")->required()->check(CLI::ExistingFile);
+  write->add_option("file", o.input, "Configuration file (.cfg)")->required();
   write->add_flag("--verify", o.verify, "Read everything back and report any byte that differs");
+  write->add_flag("--force", o.force, "Write even when the file was made for another device or firmware line");
+  write->add_flag("--no-backup", o.no_backup, "Do not save the panel's current configuration to Conf/backup first");
   write->callback([&g, &action] { action = [&g] { return config_write(g, o); }; });
 
   auto* show = config->add_subcommand("show", "Print a .cfg file section by section");
-  show->add_option("file", o.input, "Configuration file (.cfg)")->required()->check(CLI::ExistingFile);
+  show->add_option("file", o.input, "Configuration file (.cfg)")->required();
   show->add_flag("--json", o.json, "The same as a JSON document");
   show->add_flag("--show-secrets", o.show_secrets, "Show passwords instead of ***");
   show->callback([&action] { action = [] { return config_show(o); }; });
 
   auto* set = config->add_subcommand("set", "Change fields of a .cfg file by key (all or nothing, saved atomically)");
-  set->add_option("file", o.input, "Configuration file (.cfg)")->required()->check(CLI::ExistingFile);
+  set->add_option("file", o.input, "Configuration file (.cfg)")->required();
   set->add_option("assignments", o.assignments, "KEY=VALUE, e.g. partitions.5.type=\"Пожарный 1\"")->required();
   set->callback([&action] { action = [] { return config_set(o); }; });
 
   auto* get = config->add_subcommand("get", "Print one field of a .cfg file by key");
-  get->add_option("file", o.input, "Configuration file (.cfg)")->required()->check(CLI::ExistingFile);
+  get->add_option("file", o.input, "Configuration file (.cfg)")->required();
   get->add_option("key", o.key, "Field key, e.g. partitions.5.type")->required();
   get->add_flag("--show-secrets", o.show_secrets, "Show passwords instead of ***");
   get->callback([&action] { action = [] { return config_get(o); }; });
 
   auto* diff = config->add_subcommand("diff", "Differences between two .cfg files");
-  diff->add_option("a", o.input, "First configuration file")->required()->check(CLI::ExistingFile);
-  diff->add_option("b", o.other, "Second configuration file")->required()->check(CLI::ExistingFile);
+  diff->add_option("a", o.input, "First configuration file")->required();
+  diff->add_option("b", o.other, "Second configuration file")->required();
   diff->callback([&action] { action = [] { return config_diff(o); }; });
 }
 

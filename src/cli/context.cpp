@@ -1,11 +1,22 @@
 #include "cli/context.hpp"
 
 #include <cstdio>
+#include <string>
 
 #include "shell/data_folders.hpp"
+#include "util/atomic_file.hpp"
 #include "sim/devices.hpp"
 
 namespace vq::cli {
+namespace {
+
+std::string g_trace_failure;  // the first trace of this run that lost lines
+
+}  // namespace
+
+Context::~Context() {
+  if (trace_ && !trace_->ok() && g_trace_failure.empty()) g_trace_failure = trace_->failure();
+}
 
 Result<std::unique_ptr<Context>> Context::open(const GlobalOptions& o) {
   std::unique_ptr<Context> c(new Context());
@@ -23,13 +34,31 @@ Result<std::unique_ptr<Context>> Context::open(const GlobalOptions& o) {
 
   if (!o.trace_file.empty()) {
     c->trace_ = std::make_unique<link::FileTrace>(o.trace_file);
-    if (!c->trace_->ok()) return fail("Не удалось открыть файл журнала обмена " + o.trace_file);
+    if (!c->trace_->ok()) {
+      const std::string why = c->trace_->failure();
+      c->trace_.reset();  // told here, not again when the command ends
+      return fail(why);
+    }
   }
 
   c->data_dir_ = shell::resolve_data_dir(o.data_dir);
   c->link_ = std::make_unique<link::UsbLink>(std::move(*endpoint), link::Millis(o.timeout_ms));
   c->session_ = std::make_unique<link::Session>(link::Session{*c->link_, *c->pacing_, c->trace_.get()});
   return c;
+}
+
+bool is_standard_output(const std::string& output) { return output == kStandardOutputName; }
+
+std::FILE* summary_stream(const std::string& output) { return is_standard_output(output) ? stderr : stdout; }
+
+std::string output_name(const std::string& output) {
+  return is_standard_output(output) ? "стандартный вывод" : output;
+}
+
+int finish_command(int status) {
+  if (g_trace_failure.empty()) return status;
+  std::fprintf(stderr, "vantorq-cli: %s\n", g_trace_failure.c_str());
+  return status != 0 ? status : 1;
 }
 
 int report_failure(const Error& e) {

@@ -1,5 +1,6 @@
 #pragma once
 // What every command of vantorq-cli shares: the global options and the link they build.
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -25,6 +26,11 @@ class Context {
   // Builds the endpoint, pacing and trace the options name; a bad option is an error.
   static Result<std::unique_ptr<Context>> open(const GlobalOptions& options);
 
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+  // A trace that could not be written is remembered for finish_command().
+  ~Context();
+
   link::Session& session() { return *session_; }
   const std::filesystem::path& data_dir() const { return data_dir_; }
 
@@ -39,5 +45,16 @@ class Context {
 
 // The one line a failing command prints on stderr.
 int report_failure(const Error& e);
+
+// "-" as an output file is standard output; what a command says about its work then goes to
+// stderr, so standard output carries the file's bytes alone.
+bool is_standard_output(const std::string& output);
+std::FILE* summary_stream(const std::string& output);
+// The output as a sentence names it: the path, or "стандартный вывод".
+std::string output_name(const std::string& output);
+
+// The exit status of a finished command: a trace file that could not be written (a full
+// disk) fails a command that otherwise succeeded, so a short trace is never taken as whole.
+int finish_command(int status);
 
 }  // namespace vq::cli

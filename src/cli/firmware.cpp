@@ -13,6 +13,7 @@
 #include "link/rs485/adapter.hpp"
 #include "shell/data_folders.hpp"
 #include "shell/messages.hpp"
+#include "util/terminal_text.hpp"
 
 namespace vq::cli {
 namespace {
@@ -23,14 +24,30 @@ struct FirmwareOptions {
   bool yes = false;
 };
 
-// The file as the catalogue lists it, then the checks against the connected device.
-Result<firmware::ConnectedDevice> connect_and_check(link::Session& s, const std::string& file,
-                                                   link::Progress* progress) {
+// The window's file rules first (nothing is sent for a file that cannot be firmware), then
+// the file as the catalogue lists it after the connection, then the header checks.
+Result<firmware::Catalogue> catalogue_of(const std::string& file, firmware::FirmwareLink over) {
+  if (auto rules = firmware::check_file_rules(file, over); !rules) return std::unexpected(rules.error());
   firmware::Catalogue catalogue;
   if (auto added = catalogue.add_file(file); !added) return std::unexpected(added.error());
+  return catalogue;
+}
+
+Result<> check_connected(const firmware::Catalogue& catalogue, const std::string& file,
+                         const firmware::ConnectedDevice& device) {
+  if (auto mask = firmware::check_catalogue_mask(file, device.mask, device.name); !mask) return mask;
+  if (auto checked = firmware::check_file(&catalogue.rows().front(), device.info); !checked)
+    return std::unexpected(checked.error());
+  return {};
+}
+
+Result<firmware::ConnectedDevice> connect_and_check(link::Session& s, const std::string& file,
+                                                   link::Progress* progress) {
+  auto catalogue = catalogue_of(file, firmware::FirmwareLink::usb);
+  if (!catalogue) return std::unexpected(catalogue.error());
   auto device = firmware::connect_usb(s, progress);
   if (!device) return std::unexpected(device.error());
-  if (auto checked = firmware::check_file(&catalogue.rows().front(), device->info); !checked) {
+  if (auto checked = check_connected(*catalogue, file, *device); !checked) {
     s.link.close();
     return std::unexpected(checked.error());
   }
@@ -42,11 +59,11 @@ int firmware_list(const GlobalOptions& g, const FirmwareOptions& o) {
                                   : std::filesystem::path(o.dir);
   firmware::Catalogue catalogue;
   const auto report = catalogue.list_all_soft_files(base, firmware::kDeviceFirmwareMode);
-  for (const auto& e : report.skipped) std::fprintf(stderr, "%s\n", e.full().c_str());
+  for (const auto& e : report.skipped) std::fprintf(stderr, "%s\n", terminal_safe(e.full()).c_str());
   for (const auto& row : catalogue.rows())
-    std::printf("%s\t%s\t%s\t%s\t%s\n", row.name.c_str(), row.version_text.c_str(), row.size_text().c_str(),
-                row.date_text().c_str(), row.folder.string().c_str());
-  if (catalogue.rows().empty()) std::fprintf(stderr, "В папке %s нет файлов ПО\n", base.string().c_str());
+    std::printf("%s\t%s\t%s\t%s\t%s\n", terminal_safe(row.name).c_str(), row.version_text.c_str(),
+                row.size_text().c_str(), row.date_text().c_str(), terminal_safe(row.folder.string()).c_str());
+  if (catalogue.rows().empty()) std::fprintf(stderr, "В папке %s нет файлов ПО\n", terminal_safe(base.string()).c_str());
   return 0;
 }
 
@@ -74,12 +91,11 @@ Result<Rs485Link> open_rs485(const GlobalOptions& g) {
 
 Result<firmware::ConnectedDevice> connect_and_check_rs485(link::rs485::Rs485Session& s, const std::string& file,
                                                          link::Progress* progress) {
-  firmware::Catalogue catalogue;
-  if (auto added = catalogue.add_file(file); !added) return std::unexpected(added.error());
+  auto catalogue = catalogue_of(file, firmware::FirmwareLink::rs485);
+  if (!catalogue) return std::unexpected(catalogue.error());
   auto device = firmware::connect_rs485(s, progress);
   if (!device) return std::unexpected(device.error());
-  if (auto checked = firmware::check_file(&catalogue.rows().front(), device->info); !checked)
-    return std::unexpected(checked.error());
+  if (auto checked = check_connected(*catalogue, file, *device); !checked) return std::unexpected(checked.error());
   return device;
 }
 
@@ -106,7 +122,8 @@ int firmware_rs485(const GlobalOptions& g, const FirmwareOptions& o, bool write)
   if (!device) return report_failure(device.error());
   if (!write) {
     progress.finish();
-    std::printf("%s %s: файл %s подходит\n", device->name.c_str(), device->version_text.c_str(), o.file.c_str());
+    std::printf("%s %s: файл %s подходит\n", device->name.c_str(), device->version_text.c_str(),
+                terminal_safe(o.file).c_str());
     return 0;
   }
   if (!confirmed(o.yes, progress)) return 1;
@@ -126,7 +143,8 @@ int firmware_check(const GlobalOptions& g, const FirmwareOptions& o) {
   if (!device) return report_failure(device.error());
   (*ctx)->session().link.close();
   progress.finish();
-  std::printf("%s %s: файл %s подходит\n", device->name.c_str(), device->version_text.c_str(), o.file.c_str());
+  std::printf("%s %s: файл %s подходит\n", device->name.c_str(), device->version_text.c_str(),
+                terminal_safe(o.file).c_str());
   return 0;
 }
 

@@ -1,6 +1,5 @@
 // `vantorq-cli log`: the panel's event log, its .rpt files, the local database and exports.
 #include <cstdio>
-#include <fstream>
 
 #include "cli/commands.hpp"
 #include "cli/terminal_progress.hpp"
@@ -14,6 +13,7 @@
 #include "eventlog/xlsx_export.hpp"
 #include "shell/data_folders.hpp"
 #include "shell/messages.hpp"
+#include "util/terminal_text.hpp"
 
 namespace vq::cli {
 namespace {
@@ -40,19 +40,22 @@ struct LoadedLog {
   std::vector<EventRow> rows;
 };
 
-// A .rpt file, or the older INI journal.
+// A .rpt file or the older INI journal, told by content; any other file is refused.
 Result<LoadedLog> load_log(const std::string& path) {
-  LoadedLog out;
-  auto loaded = eventlog::load_log_file(out.journal, out.device, path);
-  if (!loaded) {
-    std::ifstream in(path, std::ios::binary);
-    if (in.peek() != '[' && in.peek() != ';') return std::unexpected(loaded.error());
-    auto ini = eventlog::load_ini_journal(path);
-    if (!ini) return std::unexpected(ini.error());
-    out.journal = std::move(*ini);
-  }
+  auto file = eventlog::open_journal_file(path);
+  if (!file) return std::unexpected(file.error());
+  LoadedLog out{std::move(file->journal), file->device, {}};
   out.rows = eventlog::decode_journal(out.journal, eventlog::parse_companions(out.journal));
   return out;
+}
+
+// Decoded texts come from panel or file bytes: nothing in them may steer the terminal.
+std::vector<EventRow> printable(std::vector<EventRow> rows) {
+  for (auto& r : rows) {
+    r.date_time = terminal_safe(r.date_time);
+    for (auto& c : r.columns) c = terminal_safe(c);
+  }
+  return rows;
 }
 
 Result<eventlog::EventDatabase> open_database(const GlobalOptions& g, const std::string& db) {
@@ -90,7 +93,8 @@ void print_table(const std::vector<EventRow>& rows) {
   }
 }
 
-void print_rows(const std::vector<EventRow>& rows, bool csv) {
+void print_rows(const std::vector<EventRow>& decoded, bool csv) {
+  const auto rows = printable(decoded);
   if (csv) {
     const std::string text = eventlog::csv_text(rows);
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -111,13 +115,14 @@ Result<std::chrono::year_month_day> parse_day(const std::string& text) {
 }
 
 int log_read(const GlobalOptions& g, const LogOptions& o) {
+  if (auto r = check_output_target(o.output, "файл журнала"); !r) return report_failure(r.error());
   auto ctx = Context::open(g);
   if (!ctx) return report_failure(ctx.error());
   auto& s = (*ctx)->session();
   TerminalProgress progress;
   auto read = eventlog::read_journal(s, &progress);
   if (!read) return report_failure(read.error());
-  for (const auto& w : read->warnings) std::fprintf(stderr, "%s\n", w.c_str());
+  for (const auto& w : read->warnings) std::fprintf(stderr, "%s\n", terminal_safe(w).c_str());
   const memory::IdentifiedDevice device{read->device.device_type, read->device.platform,
                                         {read->device.version[0], read->device.version[1], read->device.version[2]},
                                         0};
@@ -127,8 +132,9 @@ int log_read(const GlobalOptions& g, const LogOptions& o) {
   if (!db) return report_failure(db.error());
   if (auto r = db->store_rows(rows); !r) return report_failure(r.error());
   progress.finish();
-  std::printf("%s\nСобытий: %zu. Журнал сохранён в %s, база: %s\n", link::identification_line(read->device).c_str(),
-              rows.size(), o.output.c_str(), db->file().string().c_str());
+  std::fprintf(summary_stream(o.output), "%s\nСобытий: %zu. Журнал сохранён в %s, база: %s\n",
+               terminal_safe(link::identification_line(read->device)).c_str(), rows.size(),
+               terminal_safe(output_name(o.output)).c_str(), terminal_safe(db->file().string()).c_str());
   return 0;
 }
 
@@ -142,10 +148,16 @@ int log_show(const LogOptions& o) {
 int log_import(const GlobalOptions& g, const LogOptions& o) {
   auto log = load_log(o.input);
   if (!log) return report_failure(log.error());
+  // Storing replaces the whole current log: an empty journal would only wipe it.
+  if (log->rows.empty())
+    return report_failure(Error{0, 0,
+                                "В файле журнала " + terminal_safe(o.input) +
+                                    " нет ни одного события; база событий не изменена",
+                                {}});
   auto db = open_database(g, o.db);
   if (!db) return report_failure(db.error());
   if (auto r = db->store_rows(log->rows); !r) return report_failure(r.error());
-  std::printf("Событий: %zu, база: %s\n", log->rows.size(), db->file().string().c_str());
+  std::printf("Событий: %zu, база: %s\n", log->rows.size(), terminal_safe(db->file().string()).c_str());
   return 0;
 }
 
@@ -169,7 +181,10 @@ int log_query(const GlobalOptions& g, const LogOptions& o) {
   if (!o.sources.empty()) filter.sources = o.sources;
   if (!o.event_ids.empty()) filter.event_ids = o.event_ids;
 
-  auto db = open_database(g, o.db);
+  // A query only reads: a database the user may not write is still one they may ask.
+  const auto file = o.db.empty() ? eventlog::EventDatabase::file_in(shell::resolve_data_dir(g.data_dir))
+                                 : std::filesystem::path(o.db);
+  auto db = eventlog::EventDatabase::open_for_reading(file);
   if (!db) return report_failure(db.error());
   auto rows = filter.checked() == 0 ? db->show_all() : db->run_filter(filter);
   if (!rows) return report_failure(rows.error());
@@ -181,22 +196,24 @@ int log_query(const GlobalOptions& g, const LogOptions& o) {
 int log_export(const LogOptions& o) {
   auto log = load_log(o.input);
   if (!log) return report_failure(log.error());
+  if (is_standard_output(o.xlsx) && is_standard_output(o.csv_out))
+    return report_failure(Error{0, 0, "В стандартный вывод можно направить только одну выгрузку: --xlsx - или --csv -", {}});
   if (!o.html.empty()) {
     auto page = eventlog::write_html_report(log->rows, o.html);
     if (!page) return report_failure(page.error());
-    std::printf("%s\n", page->string().c_str());
+    std::printf("%s\n", terminal_safe(page->string()).c_str());
     if (o.open)
       if (auto r = eventlog::open_with_desktop(*page); !r) std::fprintf(stderr, "%s\n", r.error().full().c_str());
   }
   if (!o.xlsx.empty()) {
     if (auto r = eventlog::write_xlsx(log->rows, o.xlsx); !r) return report_failure(r.error());
-    std::printf("%s\n", o.xlsx.c_str());
-    if (o.open)
+    std::fprintf(summary_stream(o.xlsx), "%s\n", terminal_safe(output_name(o.xlsx)).c_str());
+    if (o.open && !is_standard_output(o.xlsx))
       if (auto r = eventlog::open_with_desktop(o.xlsx); !r) std::fprintf(stderr, "%s\n", r.error().full().c_str());
   }
   if (!o.csv_out.empty()) {
     if (auto r = eventlog::write_csv(log->rows, o.csv_out); !r) return report_failure(r.error());
-    std::printf("%s\n", o.csv_out.c_str());
+    std::fprintf(summary_stream(o.csv_out), "%s\n", terminal_safe(output_name(o.csv_out)).c_str());
   }
   return 0;
 }
@@ -229,17 +246,17 @@ void add_log_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   };
 
   auto* read = log->add_subcommand("read", "Read the event log from the panel, save it and store it in the database");
-  read->add_option("-o,--output", o.output, "Log file to write (.rpt)")->required();
+  read->add_option("-o,--output", o.output, "Log file to write (.rpt); - for standard output")->required();
   db_option(read);
   read->callback([&g, &action] { action = [&g] { return log_read(g, o); }; });
 
   auto* show = log->add_subcommand("show", "Print the decoded events of a log file");
-  show->add_option("file", o.input, "Log file (.rpt, or the older INI journal)")->required()->check(CLI::ExistingFile);
+  show->add_option("file", o.input, "Log file (.rpt, or the older INI journal)")->required();
   show->add_flag("--csv", o.csv, "CSV instead of an aligned table");
   show->callback([&action] { action = [] { return log_show(o); }; });
 
   auto* import = log->add_subcommand("import", "Store the events of a log file in the database");
-  import->add_option("file", o.input, "Log file")->required()->check(CLI::ExistingFile);
+  import->add_option("file", o.input, "Log file")->required();
   db_option(import);
   import->callback([&g, &action] { action = [&g] { return log_import(g, o); }; });
 
@@ -255,10 +272,10 @@ void add_log_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   query->callback([&g, &action] { action = [&g] { return log_query(g, o); }; });
 
   auto* exp = log->add_subcommand("export", "Write a log file's events as HTML, a workbook or CSV");
-  exp->add_option("file", o.input, "Log file")->required()->check(CLI::ExistingFile);
+  exp->add_option("file", o.input, "Log file")->required();
   auto* html = exp->add_option("--html", o.html, "Folder for the HTML page (named by the date and time)");
-  auto* xlsx = exp->add_option("--xlsx", o.xlsx, "Workbook to write (.xlsx)");
-  auto* csv = exp->add_option("--csv", o.csv_out, "CSV file to write");
+  auto* xlsx = exp->add_option("--xlsx", o.xlsx, "Workbook to write (.xlsx); - for standard output");
+  auto* csv = exp->add_option("--csv", o.csv_out, "CSV file to write; - for standard output");
   exp->add_flag("--open", o.open, "Open the page or workbook with the desktop's default application");
   exp->callback([&action, html, xlsx, csv] {
     if (html->count() + xlsx->count() + csv->count() == 0)

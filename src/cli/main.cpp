@@ -29,5 +29,5 @@ int main(int argc, char** argv) {
   add_sim_command(app, action);
 
   CLI11_PARSE(app, argc, argv);
-  return action ? action() : 0;
+  return action ? finish_command(action()) : 0;
 }

@@ -24,6 +24,7 @@ struct ServeOptions {
   int chunk = 254;
   bool empty = false;
   bool rs485_pty = false;
+  int idle_timeout_s = 10;
 };
 
 Result<std::array<std::uint8_t, 3>> parse_version(const std::string& text) {
@@ -64,6 +65,7 @@ int serve(const ServeOptions& o) {
   int rc = 0;
   if (!o.listen.empty()) {
     link::ServeOptions options;
+    options.idle_timeout = std::chrono::seconds(o.idle_timeout_s);
     options.on_listening = [](const std::string& uri) {
       std::printf("Виртуальный прибор ждёт подключения: %s\n", uri.c_str());
       std::fflush(stdout);
@@ -99,6 +101,10 @@ void add_sim_command(CLI::App& app, Action& action) {
   cmd->add_option("--firmware", o.firmware, "Firmware version the panel reports, X.Y.Z")->capture_default_str();
   cmd->add_option("--chunk", o.chunk, "Data bytes per single-frame read answer (1..254)")
       ->check(CLI::Range(1, 254))
+      ->capture_default_str();
+  cmd->add_option("--idle-timeout", o.idle_timeout_s,
+                  "Seconds a client may stay silent before it is dropped so the next one is served (0: never)")
+      ->check(CLI::Range(0, 86400))
       ->capture_default_str();
   cmd->add_flag("--empty", o.empty, "Start blank instead of with the demo configuration and journal");
   cmd->callback([&action, listen, pty] {

@@ -9,7 +9,12 @@ namespace vq::cli {
 namespace {
 
 std::atomic<bool> g_interrupted{false};
-extern "C" void on_interrupt(int) { g_interrupted = true; }
+// The first Ctrl+C asks the job to stop after the frame under way; a second one ends the
+// program at once.
+extern "C" void on_interrupt(int) {
+  g_interrupted = true;
+  std::signal(SIGINT, SIG_DFL);
+}
 
 }  // namespace
 
@@ -25,7 +30,13 @@ TerminalProgress::~TerminalProgress() {
 
 void TerminalProgress::percent(int value) {
   if (value == percent_) return;
+  // The gauge's rest at 0 after a finished job is no new bar.
+  const bool rest = value == 0 && percent_ > 0;
   percent_ = value;
+  if (rest) {
+    finish();
+    return;
+  }
   if (tty_) draw();
 }
 
@@ -38,7 +49,16 @@ void TerminalProgress::status(std::string_view text) {
   if (tty_ && percent_ > 0) draw();
 }
 
-bool TerminalProgress::cancelled() const { return allow_cancel_ && g_interrupted.load(); }
+bool TerminalProgress::cancelled() const {
+  if (!allow_cancel_ || !g_interrupted.load()) return false;
+  if (!cancel_told_) {  // heard at once, before the job has stopped
+    cancel_told_ = true;
+    if (bar_shown_) std::fputs("\r\033[K", stderr);
+    bar_shown_ = false;
+    std::fputs("Прерывание: обмен остановится после текущего кадра (Ctrl+C ещё раз - выход сразу)\n", stderr);
+  }
+  return true;
+}
 
 void TerminalProgress::draw() {
   constexpr int kWidth = 40;

@@ -1,6 +1,7 @@
 #pragma once
 // Progress on a terminal: status texts as lines, the gauge as a bar that redraws in place
-// (only when stderr is a terminal). Ctrl+C asks the operation to stop between frames.
+// (only when stderr is a terminal), moved by the operation's frames. Ctrl+C asks the
+// operation to stop between frames and says so at once; a second Ctrl+C ends the program.
 #include <atomic>
 #include <string>
 
@@ -24,7 +25,8 @@ class TerminalProgress final : public link::Progress {
   bool tty_;
   bool allow_cancel_;
   int percent_ = -1;
-  bool bar_shown_ = false;
+  mutable bool bar_shown_ = false;
+  mutable bool cancel_told_ = false;
   std::string last_status_;
 };
 

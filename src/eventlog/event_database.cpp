@@ -167,6 +167,19 @@ CREATE TEMP TABLE IF NOT EXISTS FilterSources (prefix TEXT NOT NULL);
 CREATE TEMP TABLE IF NOT EXISTS FilterEvents (code INTEGER NOT NULL);
 )sql";
 
+// The query helpers live in the connection's own temporary schema, which a read-only
+// connection may still write.
+constexpr char kTempSchema[] = R"sql(
+CREATE TEMP TABLE IF NOT EXISTS FilterSources (prefix TEXT NOT NULL);
+CREATE TEMP TABLE IF NOT EXISTS FilterEvents (code INTEGER NOT NULL);
+)sql";
+
+constexpr const char* kReadChecks[] = {
+    "SELECT zJV FROM JVector",
+    "SELECT mesCode, EventID, mesDate, mesTime, mesEvent, mesRange, mesDetail, mesSource FROM GeneralLog",
+    "SELECT mesCode, EventID, mesDate, mesTime, mesEvent, mesRange, mesDetail, mesSource FROM CurrentLog",
+};
+
 constexpr char kInsertCurrent[] =
     "INSERT INTO CurrentLog (EventID, mesDate, mesTime, mesEvent, mesRange, mesDetail, mesSource) "
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)";
@@ -305,11 +318,27 @@ Result<EventDatabase> EventDatabase::open_file(const fs::path& file) {
       return fail(db.failure("Не удалось открыть базу событий"));
   }
   // A file of the same name made by something else may lack our fields: find out now.
-  for (const char* sql : {kInsertCurrent, kInsertGeneral, "SELECT zJV FROM JVector",
-                          "SELECT mesCode, EventID, mesDate, mesTime, mesEvent, mesRange, mesDetail, mesSource "
-                          "FROM GeneralLog",
-                          "SELECT mesCode, EventID, mesDate, mesTime, mesEvent, mesRange, mesDetail, mesSource "
-                          "FROM CurrentLog"}) {
+  for (const char* sql : {kInsertCurrent, kInsertGeneral}) {
+    if (!prepare(raw, sql)) return fail(db.failure("Не удалось открыть базу событий"));
+  }
+  for (const char* sql : kReadChecks) {
+    if (!prepare(raw, sql)) return fail(db.failure("Не удалось открыть базу событий"));
+  }
+  return db;
+}
+
+Result<EventDatabase> EventDatabase::open_for_reading(const fs::path& file) {
+  std::error_code ec;
+  if (!fs::exists(file, ec))
+    return fail("Не удалось открыть базу событий " + file.string() + ": её ещё нет (журнал не считывался и не импортировался)");
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  EventDatabase db(std::unique_ptr<sqlite3, Close>(raw), file);
+  if (rc != SQLITE_OK) return fail(db.failure("Не удалось открыть базу событий"));
+  sqlite3_busy_timeout(raw, 5000);
+  if (sqlite3_exec(raw, kTempSchema, nullptr, nullptr, nullptr) != SQLITE_OK)
+    return fail(db.failure("Не удалось открыть базу событий"));
+  for (const char* sql : kReadChecks) {
     if (!prepare(raw, sql)) return fail(db.failure("Не удалось открыть базу событий"));
   }
   return db;

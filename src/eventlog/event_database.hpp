@@ -85,6 +85,10 @@ class EventDatabase {
   static Result<EventDatabase> open(const std::filesystem::path& data_folder);
   // The same for a database file named by the user.
   static Result<EventDatabase> open_file(const std::filesystem::path& file);
+  // For queries only: never creates or alters anything, so a database the user may only
+  // read (a read-only file or folder) can be asked. A missing file is refused; storing
+  // through this connection fails.
+  static Result<EventDatabase> open_for_reading(const std::filesystem::path& file);
 
   EventDatabase(EventDatabase&&) noexcept = default;
   EventDatabase& operator=(EventDatabase&&) noexcept = default;

@@ -148,8 +148,46 @@ std::string html_report_file_name(const EventDateTime& now) {
 
 std::string_view default_report_css() { return kDefaultCss; }
 
+namespace {
+
+// The folders an export made on its way: taken back when it fails, with the stylesheet
+// written into them, so a failed export leaves no new folder behind. In a folder that was
+// there already the stylesheet stays: it serves the reports the folder holds or will hold.
+class MadeOnTheWay {
+ public:
+  // The folders of `folder` that do not exist yet, deepest first.
+  explicit MadeOnTheWay(const std::filesystem::path& folder) {
+    std::error_code ec;
+    for (auto p = folder.lexically_normal(); !p.empty() && !std::filesystem::exists(p, ec);) {
+      folders_.push_back(p);
+      auto parent = p.parent_path();
+      if (parent == p) break;
+      p = std::move(parent);
+    }
+  }
+  MadeOnTheWay(const MadeOnTheWay&) = delete;
+  MadeOnTheWay& operator=(const MadeOnTheWay&) = delete;
+  ~MadeOnTheWay() {
+    if (kept_) return;
+    std::error_code ec;
+    if (folders_.empty()) return;
+    if (!file_.empty()) std::filesystem::remove(file_, ec);
+    for (const auto& f : folders_) std::filesystem::remove(f, ec);  // only while empty
+  }
+  void file(std::filesystem::path f) { file_ = std::move(f); }
+  void keep() { kept_ = true; }
+
+ private:
+  std::vector<std::filesystem::path> folders_;
+  std::filesystem::path file_;
+  bool kept_ = false;
+};
+
+}  // namespace
+
 Result<std::filesystem::path> write_html_report(const std::vector<EventRow>& rows,
                                                 const std::filesystem::path& report_folder, const Clock& clock) {
+  MadeOnTheWay made(report_folder);
   std::error_code ec;
   std::filesystem::create_directories(report_folder, ec);
   if (ec) return fail("Не удалось создать папку отчётов " + report_folder.string() + ": " + ec.message());
@@ -163,6 +201,7 @@ Result<std::filesystem::path> write_html_report(const std::vector<EventRow>& row
     int err = temp.create();
     if (!err) err = temp.write_all(kDefaultCss);
     if (!err) err = temp.commit(/*replace=*/false);
+    if (!err) made.file(css);
     if (err && err != EEXIST)
       return fail("Не удалось записать таблицу стилей " + css.string() + ": " +
                   std::error_code(err, std::generic_category()).message());
@@ -172,6 +211,7 @@ Result<std::filesystem::path> write_html_report(const std::vector<EventRow>& row
   const auto page = report_folder / html_report_file_name(now);
   if (auto written = write_file_atomically(page, html_report_text(rows, now), "отчёт"); !written)
     return std::unexpected(std::move(written.error()));
+  made.keep();
   return page;
 }
 

@@ -1,10 +1,30 @@
 #include "eventlog/journal.hpp"
 
 #include <algorithm>
+#include <string>
 
 #include "util/cp1251.hpp"
 
 namespace vq::eventlog {
+
+std::uint32_t max_table_length(JournalTable t) {
+  return t == JournalTable::event_log ? kJournalMaxLength : kCompanionMaxLength;
+}
+
+Result<> check_directory(const link::TableDirectory& dir) {
+  for (std::size_t i = 0; i < kJournalTables; ++i) {
+    const auto& e = dir.entries[i];
+    const std::string name(link::TableDirectory::kNames[i]);
+    const auto cap = max_table_length(static_cast<JournalTable>(i));
+    if (e.length > cap)
+      return fail("прибор сообщил длину таблицы " + name + " " + std::to_string(e.length) +
+                  " байт, а она не может быть больше " + std::to_string(cap));
+    if (std::uint64_t{e.address} + e.length > std::uint64_t{1} << 32)
+      return fail("таблица " + name + " по сообщению прибора выходит за конец памяти (адрес " +
+                  std::to_string(e.address) + ", длина " + std::to_string(e.length) + ")");
+  }
+  return {};
+}
 
 Journal Journal::from_directory(const link::TableDirectory& dir) {
   Journal j;

@@ -10,6 +10,7 @@
 #include "link/table_commands.hpp"
 #include "link/trace.hpp"
 #include "memory/memory_block.hpp"
+#include "util/result.hpp"
 
 namespace vq::eventlog {
 
@@ -26,11 +27,24 @@ enum class JournalTable : std::uint8_t {
 inline constexpr std::size_t kJournalTables = 7;
 inline constexpr std::size_t kRecordSize = 16;
 
+// The longest each table can be, by the directory's order. The journal: what a log file
+// keeps (1 MiB, 65,536 records). The companions: SectNames is addressed by 16-bit pointers,
+// partitions are numbered in 16 bits, modules and radio devices in one byte each; 64 KiB is
+// above all of them. A directory that gives more is damaged, and nothing is allocated for it.
+inline constexpr std::uint32_t kJournalMaxLength = 1u << 20;
+inline constexpr std::uint32_t kCompanionMaxLength = 1u << 16;
+std::uint32_t max_table_length(JournalTable t);
+
+// Every entry's length within its table's cap, and no table running past the end of the
+// 32-bit address space. The refusal names the table and both numbers.
+Result<> check_directory(const link::TableDirectory& dir);
+
 struct Journal {
   // Images of exactly the lengths the directory gave.
   std::array<std::unique_ptr<memory::TMemoryBlock>, kJournalTables> images;
 
-  // Empty images (zero bytes) with the directory's numbers, addresses and lengths.
+  // Empty images (zero bytes) with the directory's numbers, addresses and lengths; the
+  // directory must have passed check_directory().
   static Journal from_directory(const link::TableDirectory& dir);
 
   // A table not read or not in a file is an empty image, never a null one.

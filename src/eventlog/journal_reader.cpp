@@ -44,6 +44,11 @@ Result<JournalRead> read_journal(link::Session& s, link::Progress* progress) {
 
   link::TableDirectory dir;
   if (auto r = link::ReadTableDirectory(s, dir); !r) return fail(read_failed(r.error().full()));
+  // The lengths size the images: checked before anything is allocated or read.
+  if (auto r = check_directory(dir); !r) {
+    s.log(r.error().text);
+    return fail(read_failed(r.error().text));
+  }
 
   JournalRead out{*found, Journal::from_directory(dir), {}, {}};
   status(15185);

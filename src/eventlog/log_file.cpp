@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cerrno>
 #include <expected>
+#include <fstream>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -16,10 +18,10 @@
 #include <system_error>
 #include <vector>
 
+#include "shell/file_kind.hpp"
 #include "util/atomic_file.hpp"
+#include "util/terminal_text.hpp"
 
-#include "memory/ini_file.hpp"
-#include "memory/ini_image.hpp"
 
 namespace vq::eventlog {
 namespace {
@@ -35,6 +37,15 @@ std::string reason(int err) { return std::error_code(err, std::generic_category(
 std::string_view table_name(JournalTable t) { return link::TableDirectory::kNames[static_cast<std::size_t>(t)]; }
 
 std::size_t offset_field(std::size_t position) { return 8 + 4 * position; }
+
+// Opening a FIFO for reading waits for a writer, and a device may never end: anything but a
+// file or a folder is refused unopened (the reader itself says why a folder cannot be read).
+Result<> refuse_special_file(const std::filesystem::path& file, std::string_view what) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+    return shell::check_regular_file(file, what);
+  return {};
+}
 
 void report(link::Progress* progress, int value) {
   if (progress) progress->percent(value);
@@ -154,6 +165,11 @@ Result<> load_checked(Journal& journal, memory::IdentifiedDevice& device, ByteVi
   const bool has_journal = std::any_of(sections->begin(), sections->end(),
                                        [](const Section& s) { return s.position == kEventLogPosition; });
   if (!has_journal) return fail(no_journal);
+  // The same rule as for a journal read from the panel: whole records or nothing.
+  for (const auto& s : *sections)
+    if (s.position == kEventLogPosition && s.length % kRecordSize != 0)
+      return fail(damaged + "журнал событий занимает " + num(s.length) + " байт, это не кратно " + num(kRecordSize) +
+                  " (размеру записи)");
 
   // Every new image exists before the first one is swapped in.
   std::array<std::unique_ptr<memory::TMemoryBlock>, kJournalTables> fresh;  // by file position
@@ -183,18 +199,99 @@ Result<> load_checked(Journal& journal, memory::IdentifiedDevice& device, ByteVi
 
 // ---- the older INI journal ----------------------------------------------------------------
 
-// The INI files held every byte as a key of some 20 bytes; well past the table cap.
-constexpr std::uint64_t kMaxIniFileSize = memory::IniFile::kMaxFileSize;
+// One key a byte, some 30 bytes a line: the largest journal the cap allows (1 MiB) with six
+// companions of 64 KiB fits in under 48 MB. A larger file is no journal of ours.
+constexpr std::uint64_t kMaxIniFileSize = std::uint64_t{64} << 20;
 
-// A key's integer, 0 when the key is missing, nothing when its value is no number in
-// [0, max]. The reader gives the fallback for a value that is no number, so two different
-// fallbacks tell such a value from a real one.
-std::optional<std::uint32_t> ini_number(const memory::IniFile& ini, std::string_view section, std::string_view key,
-                                        std::uint32_t max) {
-  if (!ini.value(section, key)) return 0;
-  const auto a = ini.read_integer(section, key, 0), b = ini.read_integer(section, key, 1);
-  if (a != b || a < 0 || a > static_cast<std::int64_t>(max)) return std::nullopt;
-  return static_cast<std::uint32_t>(a);
+// The INI rules the old files were read by (the Windows profile functions): "[section]" and
+// "key=value" lines, whole-line ";" and "#" comments, names without regard to ASCII case,
+// the first occurrence of a key wins, values trimmed. Read here line by line over the file's
+// bytes, keeping only what the journal needs: a general INI reader keeps every key of the
+// file and needs some 25 times the file's size.
+std::string_view trim(std::string_view s) {
+  constexpr std::string_view kBlanks = " \t\r\f\v";
+  const auto first = s.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  const auto last = s.find_last_not_of(kBlanks);
+  return s.substr(first, last - first + 1);
+}
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool same_name(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+}
+
+bool starts_with_name(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && same_name(s.substr(0, prefix.size()), prefix);
+}
+
+// Decimal with an optional sign, or hex after "0x" / "$", in 64 bits.
+std::optional<std::int64_t> ini_integer(std::string_view s) {
+  bool negative = false;
+  if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+    negative = s.front() == '-';
+    s.remove_prefix(1);
+  }
+  int base = 10;
+  if (s.starts_with("0x") || s.starts_with("0X")) {
+    base = 16;
+    s.remove_prefix(2);
+  } else if (s.starts_with('$')) {
+    base = 16;
+    s.remove_prefix(1);
+  }
+  if (s.empty()) return std::nullopt;
+  std::uint64_t magnitude = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), magnitude, base);
+  if (ec != std::errc{} || end != s.data() + s.size()) return std::nullopt;
+  constexpr auto kMaxPositive = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  if (!negative) {
+    if (magnitude > kMaxPositive) return std::nullopt;
+    return static_cast<std::int64_t>(magnitude);
+  }
+  if (magnitude > kMaxPositive + 1) return std::nullopt;
+  return magnitude == kMaxPositive + 1 ? std::numeric_limits<std::int64_t>::min()
+                                       : -static_cast<std::int64_t>(magnitude);
+}
+
+// The item index of "<Name>TableItem<i>" as std::to_string(i) writes it, below `limit`.
+std::optional<std::size_t> item_index(std::string_view key, std::string_view stem, std::size_t limit) {
+  if (!starts_with_name(key, stem)) return std::nullopt;
+  const auto digits = key.substr(stem.size());
+  if (digits.empty() || digits.size() > 7 || (digits.size() > 1 && digits.front() == '0')) return std::nullopt;
+  std::size_t i = 0;
+  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), i);
+  if (ec != std::errc{} || end != digits.data() + digits.size() || i >= limit) return std::nullopt;
+  return i;
+}
+
+// Calls line(section, key, value) for every key line, section the position in
+// kLogFileOrder of its "<Name>TableSection" or kJournalTables for any other section.
+template <class F>
+void for_each_key(std::string_view text, F&& line, bool& has_journal_section) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  std::size_t section = kJournalTables;
+  while (!text.empty()) {
+    const auto eol = text.find('\n');
+    const std::string_view l = trim(text.substr(0, eol));
+    text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+    if (l.empty() || l.front() == ';' || l.front() == '#') continue;
+    if (l.front() == '[') {
+      // A header without "]" still opens a section.
+      const auto close = l.find(']');
+      const auto name = trim(l.substr(1, close == std::string_view::npos ? l.npos : close - 1));
+      section = kJournalTables;
+      for (std::size_t p = 0; p < kJournalTables; ++p)
+        if (same_name(name, std::string(table_name(kLogFileOrder[p])) + "TableSection")) section = p;
+      if (section == kEventLogPosition) has_journal_section = true;
+      continue;
+    }
+    const auto eq = l.find('=');
+    if (eq == std::string_view::npos || section == kJournalTables) continue;
+    const auto key = trim(l.substr(0, eq));
+    if (!key.empty()) line(section, key, trim(l.substr(eq + 1)));
+  }
 }
 
 }  // namespace
@@ -234,6 +331,7 @@ Result<> save_log_file(const Journal& journal, const memory::IdentifiedDevice& d
 
 Result<> load_log_file(Journal& journal, memory::IdentifiedDevice& device, const std::filesystem::path& file,
                        link::Progress* progress) {
+  if (auto r = refuse_special_file(file, "файл журнала"); !r) return r;
   const auto bytes = read_whole_file(file, "файл журнала", kMaxFileSize, "Не удалось открыть файл журнала " + file.string() + ": ");
   if (!bytes) return fail(bytes.error());
   const std::string name = file.string();
@@ -248,6 +346,7 @@ Result<> load_log_file_bytes(Journal& journal, memory::IdentifiedDevice& device,
 }
 
 Result<Journal> load_ini_journal(const std::filesystem::path& file, link::Progress* progress) {
+  if (auto r = refuse_special_file(file, "файл журнала старого формата"); !r) return std::unexpected(r.error());
   const auto bytes = read_whole_file(file, "файл журнала старого формата", kMaxIniFileSize,
                                      "Не удалось открыть файл журнала старого формата " + file.string() + ": ");
   if (!bytes) return fail(bytes.error());
@@ -255,46 +354,114 @@ Result<Journal> load_ini_journal(const std::filesystem::path& file, link::Progre
   const auto broken = [&](const std::string& why) {
     return fail("Файл журнала старого формата " + name + " повреждён: " + why);
   };
-  const auto ini = memory::IniFile::parse(
-      std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-  if (!ini.has_section("EventLogTableSection")) return broken("нет раздела EventLogTableSection");
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+
+  // First pass: the heads, each key's first value.
+  constexpr std::string_view kHeadKeys[] = {"TableNum", "StartAddr", "Size"};
+  std::array<std::array<std::optional<std::string_view>, 3>, kJournalTables> head_values{};
+  bool has_journal = false;
+  for_each_key(
+      text,
+      [&](std::size_t p, std::string_view key, std::string_view value) {
+        for (std::size_t k = 0; k < 3; ++k)
+          if (same_name(key, kHeadKeys[k]) && !head_values[p][k]) head_values[p][k] = value;
+      },
+      has_journal);
+  if (!has_journal) return broken("нет раздела EventLogTableSection");
 
   struct Head {
     std::uint32_t table = 0, address = 0, size = 0;
   };
   constexpr auto kU32 = std::numeric_limits<std::uint32_t>::max();
-  // All heads are checked before the first table is filled: a refusal costs nothing.
+  // All heads are checked before the first table is made: a refusal costs nothing, and no
+  // image is larger than the cap.
   std::array<Head, kJournalTables> heads{};
   for (std::size_t p = 0; p < kJournalTables; ++p) {
     const std::string section = std::string(table_name(kLogFileOrder[p])) + "TableSection";
-    const auto value = [&](std::string_view key, std::uint32_t max) -> Result<std::uint32_t> {
-      if (auto v = ini_number(ini, section, key, max)) return *v;
-      return fail("значение " + std::string(key) + " в разделе " + section + " («" +
-                  std::string(*ini.value(section, key)) + "») не является целым числом от 0 до " + num(max));
+    const auto value = [&](std::size_t k, std::uint32_t max) -> Result<std::uint32_t> {
+      const auto& v = head_values[p][k];
+      if (!v) return 0u;  // a missing key reads as 0
+      const auto n = ini_integer(*v);
+      if (n && *n >= 0 && *n <= static_cast<std::int64_t>(max)) return static_cast<std::uint32_t>(*n);
+      return fail("значение " + std::string(kHeadKeys[k]) + " в разделе " + section + " («" + terminal_safe(*v) +
+                  "») не является целым числом от 0 до " + num(max));
     };
-    const auto table = value("TableNum", kU32);
+    const auto table = value(0, kU32);
     if (!table) return broken(table.error().text);
-    const auto address = value("StartAddr", kU32);
+    const auto address = value(1, kU32);
     if (!address) return broken(address.error().text);
-    const auto size = value("Size", kLogTableMaxLength);
+    const auto size = value(2, kLogTableMaxLength);
     if (!size) return broken(size.error().text);
     heads[p] = {*table, *address, *size};
   }
+  const auto journal_size = heads[kEventLogPosition].size;
+  if (journal_size % kRecordSize != 0)
+    return broken("журнал событий занимает " + num(journal_size) + " байт, это не кратно " + num(kRecordSize) +
+                  " (размеру записи)");
 
   Journal journal;
+  std::array<std::vector<bool>, kJournalTables> seen;
+  std::array<std::string, kJournalTables> stems;
   for (std::size_t p = 0; p < kJournalTables; ++p) {
-    if (p > 0) report(progress, static_cast<int>(p * 100 / kJournalTables));
     const auto t = kLogFileOrder[p];
     const auto& h = heads[p];
+    stems[p] = std::string(table_name(t)) + "TableItem";
     // An empty pointer table is no table at all in these files.
     if (t == JournalTable::sect_name_pointers && h.size == 0) continue;
     auto image = std::make_unique<memory::TMemoryBlock>(h.address, h.size, 0);
     image->set_table_number(h.table);
-    memory::load_image_from_ini(*image, ini, std::string(table_name(t)) + "Table");
     journal.images[static_cast<std::size_t>(t)] = std::move(image);
+    seen[p].assign(h.size, false);
   }
+
+  // Second pass: the bytes. A value that is no number reads as 0; a number outside the byte
+  // range keeps its low 8 bits; keys past the table's size are ignored.
+  for_each_key(
+      text,
+      [&](std::size_t p, std::string_view key, std::string_view value) {
+        const auto& image = journal.images[static_cast<std::size_t>(kLogFileOrder[p])];
+        if (!image) return;
+        const auto i = item_index(key, stems[p], seen[p].size());
+        if (!i || seen[p][*i]) return;
+        seen[p][*i] = true;
+        image->data()[*i] = static_cast<std::uint8_t>(ini_integer(value).value_or(0));
+      },
+      has_journal);
+  for (std::size_t p = 1; p < kJournalTables; ++p) report(progress, static_cast<int>(p * 100 / kJournalTables));
   report(progress, 100);
   return journal;
+}
+
+Result<JournalFile> open_journal_file(const std::filesystem::path& file, link::Progress* progress) {
+  const auto kind = shell::detect_file_kind_of(file, "файл журнала");
+  if (!kind) return std::unexpected(kind.error());
+  switch (*kind) {
+    case shell::FileKind::configuration:
+    case shell::FileKind::firmware:
+      return fail(shell::wrong_kind_error(*kind, shell::FileKind::event_log, file));
+    case shell::FileKind::old_journal: {
+      auto journal = load_ini_journal(file, progress);
+      if (!journal) return std::unexpected(journal.error());
+      return JournalFile{std::move(*journal), {}, JournalFileFormat::old_ini};
+    }
+    case shell::FileKind::event_log:
+    case shell::FileKind::unknown:
+      break;
+  }
+  JournalFile out;
+  auto loaded = load_log_file(out.journal, out.device, file, progress);
+  if (loaded) return out;
+  // Text that is no journal of either kind: the INI reader says what it lacks.
+  if (*kind == shell::FileKind::unknown) {
+    std::ifstream in(file, std::ios::binary);
+    const auto first = in.peek();
+    if (first == '[' || first == ';') {
+      auto journal = load_ini_journal(file, progress);
+      if (!journal) return std::unexpected(journal.error());
+      return JournalFile{std::move(*journal), {}, JournalFileFormat::old_ini};
+    }
+  }
+  return std::unexpected(loaded.error());
 }
 
 }  // namespace vq::eventlog

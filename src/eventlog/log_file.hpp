@@ -36,7 +36,7 @@ Result<Bytes> serialize_log_file(const Journal& journal, const memory::Identifie
 Result<> save_log_file(const Journal& journal, const memory::IdentifiedDevice& device,
                        const std::filesystem::path& file, link::Progress* progress = nullptr);
 
-// Checks the whole file first; a file that does not pass, or has no EventLog section, leaves
+// Checks the whole file first (also: the journal holds whole 16-byte records); a file that does not pass, or has no EventLog section, leaves
 // `journal` and `device` exactly as they were. On success the device and every image present
 // in the file are replaced; absent sections keep their images (a null one stays null).
 Result<> load_log_file(Journal& journal, memory::IdentifiedDevice& device, const std::filesystem::path& file,
@@ -44,10 +44,25 @@ Result<> load_log_file(Journal& journal, memory::IdentifiedDevice& device, const
 Result<> load_log_file_bytes(Journal& journal, memory::IdentifiedDevice& device, ByteView bytes,
                              link::Progress* progress = nullptr);
 
-// The older INI journal: every table from its "<name>TableSection" (TableNum, StartAddr,
+// The older INI journal, at most 64 MB (no journal within the caps is larger); read line by
+// line keeping only the journal's keys, so memory stays near the file's size. Every table from its "<name>TableSection" (TableNum, StartAddr,
 // Size, items "<name>TableItem<i>"); a missing key reads as 0, and a SectNamePointers Size of 0
-// leaves that image null. Refused when the file cannot be read, has no EventLog section, or
-// holds a table number, address or size that is no number in range.
+// leaves that image null. Refused when the file cannot be read, has no EventLog section,
+// holds a table number, address or size that is no number in range, or an EventLog Size that
+// is no whole number of records.
 Result<Journal> load_ini_journal(const std::filesystem::path& file, link::Progress* progress = nullptr);
+
+enum class JournalFileFormat { rpt, old_ini };
+
+struct JournalFile {
+  Journal journal;
+  memory::IdentifiedDevice device;  // all zero for the INI journal, which keeps none
+  JournalFileFormat format = JournalFileFormat::rpt;
+};
+
+// A journal file of either format, told by its content. Refused without reading it: a
+// folder, a FIFO or a device; refused naming what it is: a file of another kind ("это файл
+// настроек, а не файл журнала событий"); refused with its reader's reason: a damaged one.
+Result<JournalFile> open_journal_file(const std::filesystem::path& file, link::Progress* progress = nullptr);
 
 }  // namespace vq::eventlog

@@ -37,11 +37,16 @@ Result<> write_xlsx(const std::vector<EventRow>& rows, const std::filesystem::pa
   if (rows.size() > LXW_ROW_MAX - 1)
     return failed("строк больше, чем умещает лист (" + std::to_string(LXW_ROW_MAX - 1) + ")");
 
+  const auto reason = [](int err) { return std::error_code(err, std::generic_category()).message(); };
   // The library writes the whole file at close, by name: it writes the temporary, and
-  // making it first tells a missing or read-only folder in plain words.
-  PendingFile temp(file);
-  if (const int err = temp.create()) return failed(std::error_code(err, std::generic_category()).message());
-  if (const int err = temp.close_fd()) return failed(std::error_code(err, std::generic_category()).message());
+  // making it first tells a missing or read-only folder in plain words. Standard output has
+  // no name to reopen (and reopening a redirected one would truncate it): the workbook goes
+  // to a scratch file first and is copied out whole.
+  const bool to_stdout = file == kStandardOutputName;
+  std::error_code tmp_ec;
+  PendingFile temp(to_stdout ? std::filesystem::temp_directory_path(tmp_ec) / "vantorq-workbook.xlsx" : file);
+  if (const int err = temp.create()) return failed(reason(err));
+  if (const int err = temp.close_fd()) return failed(reason(err));
 
   Workbook wb(workbook_new(temp.path().c_str()));
   if (!wb) return failed("не удалось создать книгу");
@@ -73,7 +78,17 @@ Result<> write_xlsx(const std::vector<EventRow>& rows, const std::filesystem::pa
 
   // Close frees the workbook whatever it returns.
   if (const lxw_error err = workbook_close(wb.release())) return failed(lxw_reason(err));
-  if (const int err = temp.commit()) return failed(std::error_code(err, std::generic_category()).message());
+  if (to_stdout) {
+    auto bytes = read_whole_file(temp.path(), "книгу", std::uint64_t{1} << 32, "");
+    if (!bytes) return failed(bytes.error().text);
+    PendingFile out(file);
+    int err = out.create();
+    if (!err) err = out.write_all(*bytes);
+    if (!err) err = out.commit();
+    if (err) return failed(reason(err));
+    return {};  // the scratch file goes with `temp`
+  }
+  if (const int err = temp.commit()) return failed(reason(err));
   return {};
 }
 

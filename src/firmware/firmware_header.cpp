@@ -1,5 +1,7 @@
 #include "firmware/firmware_header.hpp"
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "link/system_search.hpp"
@@ -21,9 +23,11 @@ Result<FirmwareHeader> parse_header(ByteView bytes, const std::string& file_name
 
 Result<FirmwareHeader> read_header(const std::filesystem::path& file) {
   const std::string name = file.string();
-  std::error_code ec;
-  if (std::filesystem::is_directory(file, ec)) {
-    return fail(Error{kHeaderUnreadable, 0, "Не удалось открыть файл ПО: " + name, "это папка"});
+  // A FIFO or a device would block the read (or never end): only a regular file is read.
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    return fail(Error{kHeaderUnreadable, 0, "Не удалось открыть файл ПО: " + name,
+                      S_ISDIR(st.st_mode) ? "это папка" : "это не обычный файл (канал, сокет или устройство)"});
   }
   std::ifstream in(file, std::ios::binary);
   if (!in) return fail(Error{kHeaderUnreadable, 0, "Не удалось открыть файл ПО: " + name, {}});

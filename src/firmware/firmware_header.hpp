@@ -13,6 +13,9 @@ namespace vq::firmware {
 
 inline constexpr std::size_t kHeaderSize = 7;
 
+// Where the image starts and how many blocks a write can number depend on the link.
+enum class FirmwareLink { usb, rs485 };
+
 struct FirmwareHeader {
   std::uint16_t device_type = 0;
   std::uint16_t platform = 0;

@@ -1,9 +1,9 @@
 #include "firmware/firmware_write.hpp"
 
-#include <fstream>
-#include <iterator>
-
+#include "firmware/file_checks.hpp"
 #include "link/table_commands.hpp"
+#include "shell/file_kind.hpp"
+#include "util/atomic_file.hpp"
 #include "shell/messages.hpp"
 
 namespace vq::firmware {
@@ -30,14 +30,17 @@ class CancelBeforeFirstBlock final : public link::Progress {
   mutable bool looked_ = false;
 };
 
-Result<Bytes> read_file(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return fail("Не удалось открыть файл ПО " + file.string());
-  Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return fail("Не удалось прочитать файл ПО " + file.string());
+}  // namespace
+
+Result<Bytes> read_firmware_file(const std::filesystem::path& file, FirmwareLink over) {
+  // Looked at before opening: opening a FIFO for reading waits for a writer.
+  if (auto regular = shell::check_regular_file(file, "файл ПО"); !regular) return std::unexpected(regular.error());
+  const auto limits = image_size_limits(over);
+  auto bytes = read_whole_file(file, "файл ПО", limits.max, "Файл ПО " + file.string() + " не подходит: ");
   return bytes;
 }
 
+namespace {
 }  // namespace
 
 Result<ConnectedDevice> connect_usb(link::Session& s, link::Progress* progress) {
@@ -75,7 +78,7 @@ Result<> write_usb(link::Session& s, const std::filesystem::path& file, link::Pr
   } close_at_end{s.link};
 
   // The file is read before anything is sent: a vanished file never half-starts a transfer.
-  auto bytes = read_file(file);
+  auto bytes = read_firmware_file(file, FirmwareLink::usb);
   if (!bytes) return std::unexpected(bytes.error());
   if (auto sc = link::ScenarioControl(s, 4); !sc)
     return fail(Error{0, 15054, shell::msg(15054), sc.error().full()});

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "firmware/firmware_header.hpp"
 #include "link/system_search.hpp"
 
 namespace vq::firmware {
@@ -20,6 +21,11 @@ struct ConnectedDevice {
 
 // Discover, search and name the device (start mode 1). Failures carry 15034, 15035 or 15043.
 Result<ConnectedDevice> connect_usb(link::Session& s, link::Progress* progress = nullptr);
+
+// The whole file, read only when it is a regular file no larger than an image over that link
+// can be (firmware::image_size_limits): a FIFO never blocks, a huge file is not read. The
+// smallest size is check_file_rules' business: the write sends whatever file it is given.
+Result<Bytes> read_firmware_file(const std::filesystem::path& file, FirmwareLink over);
 
 // The file followed by zero bytes up to a whole number of blocks.
 Bytes padded_image(ByteView file, std::size_t block);

@@ -1,9 +1,9 @@
 #include "firmware/firmware_write_rs485.hpp"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
+#include "firmware/file_checks.hpp"
+#include "firmware/firmware_write.hpp"
 #include "link/rs485/frame.hpp"
 #include "shell/messages.hpp"
 
@@ -56,9 +56,9 @@ Bytes rs485_blocks(ByteView file, Bytes& header) {
 }
 
 Result<> write_rs485(rs::Rs485Session& s, const std::filesystem::path& file, link::Progress* progress) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return fail("Не удалось открыть файл ПО " + file.string());
-  const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto read = read_firmware_file(file, FirmwareLink::rs485);
+  if (!read) return std::unexpected(read.error());
+  const Bytes& bytes = *read;
 
   auto target = rs::ScenarioControl485(s, rs::kScenarioFirmware);
   if (!target) return fail(Error{0, 15056, shell::msg(15056), target.error().full()});

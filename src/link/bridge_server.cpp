@@ -1,6 +1,8 @@
 #include "link/bridge_server.hpp"
 
 #include <array>
+#include <chrono>
+#include <string>
 
 #include "link/bridge_address.hpp"
 #include "link/bridge_codec.hpp"
@@ -21,12 +23,19 @@ class Server {
 
   // Returns when the client leaves, breaks the format or serving is stopped.
   void serve_client(const SocketFd& client) {
+    device_.reset_exchange();
     RecordReader reader;
     std::array<std::uint8_t, 16384> chunk{};
+    auto last_heard = std::chrono::steady_clock::now();
     while (!stopping()) {
       auto ready = wait_readable(client.get(), o_.poll_interval);
       if (!ready) return log("Клиент отключён: " + ready.error().text);
-      if (!*ready) continue;
+      if (!*ready) {
+        if (o_.idle_timeout.count() > 0 && std::chrono::steady_clock::now() - last_heard >= o_.idle_timeout)
+          return log("Клиент отключён: нет данных дольше " + std::to_string(o_.idle_timeout.count()) + " мс");
+        continue;
+      }
+      last_heard = std::chrono::steady_clock::now();
       auto got = receive_some(client.get(), chunk);
       if (!got) {
         return log(got.error().code == kTransportClosed ? "Клиент отключился"

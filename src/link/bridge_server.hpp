@@ -22,12 +22,17 @@ struct ServeOptions {
   std::function<void(const std::string& line)> log;
   Millis poll_interval{100};
   Millis write_timeout{2000};
+  // A client that sends nothing for this long is dropped, so it cannot hold the device
+  // from the clients waiting behind it; 0: never.
+  Millis idle_timeout{10000};
 };
 
 // Listens on `listen_uri` (tcp:HOST:PORT with port 0 allowed, or unix:PATH) and, for each
 // complete record a client sends, passes it to the device and sends back each answer as
-// one record. A client that breaks the record format is dropped. Fails only when it cannot
-// listen or accept; a Unix socket's file is removed on return.
+// one record. A client that breaks the record format or stays idle past idle_timeout is
+// dropped. Each client starts on a clean exchange (DeviceSide::reset_exchange), so one that
+// left mid-frame cannot garble the next. Fails only when it cannot listen or accept; a Unix
+// socket's file is removed on return.
 Result<> serve_bridge(DeviceSide& device, std::string_view listen_uri, ServeOptions options = {});
 Result<> serve_bridge(DeviceSide& device, std::string_view listen_uri, const std::atomic<bool>& stop,
                       ServeOptions options = {});

@@ -14,6 +14,9 @@ class DeviceSide {
   virtual void receive(ByteView transfer) = 0;
   // The next transfer to the PC, if one is waiting.
   virtual std::optional<Bytes> take_answer() = 0;
+  // Forgets an exchange a peer left unfinished (half a frame, answers not taken, a table
+  // transfer under way) so the next peer starts clean; what was stored stays.
+  virtual void reset_exchange() {}
 };
 
 }  // namespace vq::link

@@ -16,6 +16,4 @@ struct Session {
   void log(std::string_view text) { trace_line(trace, text); }
 };
 
-inline constexpr std::string_view kTextCancelled = "Операция прервана пользователем";
-
 }  // namespace vq::link

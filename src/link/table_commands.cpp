@@ -44,11 +44,6 @@ std::string numbered(const char* format, long long value) {
   return buf;
 }
 
-Result<> cancelled(Progress* progress) {
-  if (progress && progress->cancelled()) return fail(std::string(kTextCancelled));
-  return {};
-}
-
 Error wrapped(int message_id, const Error& cause) {
   return Error{cause.code, message_id, shell::msg(message_id), cause.full()};
 }
@@ -94,7 +89,7 @@ Result<> WriteTable(Session& s, ByteView data, std::uint16_t table, std::uint32_
   std::uint8_t chunk[kBlockData];
   for (std::size_t k = 1; k <= blocks; ++k) {
     if (progress) progress->percent(k == 1 ? 0 : static_cast<int>(k * 100 / blocks));
-    if (auto c = cancelled(progress); !c) return c;
+    if (auto c = check_cancel(progress); !c) return c;
 
     const std::size_t from = (k - 1) * kBlockData;
     const std::size_t n = std::min(kBlockData, data.size() - from);
@@ -118,17 +113,23 @@ Result<> ReadTable(Session& s, std::span<std::uint8_t> out, std::uint16_t table,
                    Progress* progress) {
   const std::size_t length = out.size();
   if (length > 0xFFFFFFFFu) return fail("Таблица слишком велика для чтения");
+  // A cancel is looked at before every exchange, so it acts within one frame.
+  if (auto c = check_cancel(progress); !c) return c;
   if (auto sc = ScenarioControl(s, 5); !sc) return std::unexpected(sc.error());
+  if (auto c = check_cancel(progress); !c) return c;
   if (auto tp = write_transfer_parameters(s, table, address, static_cast<std::uint32_t>(length)); !tp) return tp;
   s.wait_ms(30);
+  if (auto c = check_cancel(progress); !c) return c;
   (void)ScenarioControl(s, 2);  // its answer carries nothing the read needs
 
+  if (auto c = check_cancel(progress); !c) return c;
   if (auto w = write_each_byte(s, table_read_request(Convention::A, table, address)); !w) return w;
   flush_both(s);
   s.wait_ms(100);
   std::uint8_t first[kReadFirstAnswer];
   if (auto r = read_each_byte(s, first); !r) return r;
   if (first[0] != kAnswerStart) return fail(std::string(kTextBadPacket));
+  if (auto c = check_cancel(progress); !c) return c;  // before the receipt that starts the blocks
   if (auto w = write_each_byte(s, pc_receipt(0x00)); !w) return w;
   s.link.flush(Pipe::write);
 
@@ -145,7 +146,7 @@ Result<> ReadTable(Session& s, std::span<std::uint8_t> out, std::uint16_t table,
     s.wait_ms(200);
     // Cancel before the receipt: the panel then has nothing more on its way.
     if (i + 1 < blocks)
-      if (auto c = cancelled(progress); !c) return c;
+      if (auto c = check_cancel(progress); !c) return c;
     if (auto w = write_each_byte(s, pc_receipt(0x00)); !w) return w;
     if (progress) progress->percent(static_cast<int>((i + 1) * 100 / blocks));
   }
@@ -214,22 +215,28 @@ Result<> ReadTableDirectory(Session& s, TableDirectory& dir) {
 Result<> write_table_sequence(Session& s, std::uint16_t table, std::uint32_t address, ByteView data,
                               bool check_scenarios, Progress* progress) {
   if (data.size() > 0xFFFFFFFFu) return fail("Таблица слишком велика для записи");
+  if (auto c = check_cancel(progress); !c) return c;
   auto sc5 = ScenarioControl(s, 5);
   if (check_scenarios && !sc5) return std::unexpected(sc5.error());
+  if (auto c = check_cancel(progress); !c) return c;
   if (auto tp = write_transfer_parameters(s, table, address, static_cast<std::uint32_t>(data.size())); !tp) return tp;
+  if (auto c = check_cancel(progress); !c) return c;
   auto sc3 = ScenarioControl(s, 3);
   if (check_scenarios && !sc3) return std::unexpected(sc3.error());
+  if (auto c = check_cancel(progress); !c) return c;
   return WriteTable(s, data, table, address, progress);
 }
 
 Result<> WriteBlockToPanel(Session& s, std::uint32_t address, ByteView data, Progress* progress) {
+  // A cancel is not a write error: it keeps its own text.
   if (auto r = write_table_sequence(s, kTableDirect, address, data, true, progress); !r)
-    return fail(wrapped(15052, r.error()));
+    return is_cancel(r.error()) ? r : fail(wrapped(15052, r.error()));
   return {};
 }
 
 Result<> ReadBlockFromPanel(Session& s, std::uint32_t address, std::span<std::uint8_t> out, Progress* progress) {
-  if (auto r = ReadTable(s, out, kTableDirect, address, progress); !r) return fail(wrapped(15059, r.error()));
+  if (auto r = ReadTable(s, out, kTableDirect, address, progress); !r)
+    return is_cancel(r.error()) ? r : fail(wrapped(15059, r.error()));
   return {};
 }
 

@@ -31,19 +31,27 @@ inline void trace_line(Trace* t, std::string_view text) {
 
 }  // namespace vq::link
 
-#include <fstream>
-
 namespace vq::link {
 
-// Lines appended to a file as they come, so a trace survives a crash mid-exchange.
+// Lines appended to a file as they come, so a trace survives a crash mid-exchange. A line
+// that cannot be written (a full disk) is remembered: the trace is then not ok() and
+// failure() says why, so the caller can report it instead of leaving a short file.
 class FileTrace final : public Trace {
  public:
-  explicit FileTrace(const std::string& path) : out_(path, std::ios::out | std::ios::trunc) {}
-  bool ok() const { return out_.good(); }
-  void line(std::string_view text) override { out_ << text << '\n' << std::flush; }
+  explicit FileTrace(const std::string& path);
+  FileTrace(const FileTrace&) = delete;
+  FileTrace& operator=(const FileTrace&) = delete;
+  ~FileTrace() override;
+  bool ok() const { return error_ == 0; }
+  // "Не удалось открыть|записать файл журнала обмена <path>: <reason>"; empty while ok().
+  std::string failure() const;
+  void line(std::string_view text) override;
 
  private:
-  std::ofstream out_;
+  std::string path_;
+  int fd_ = -1;
+  int error_ = 0;
+  bool opened_ = false;
 };
 
 }  // namespace vq::link

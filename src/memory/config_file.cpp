@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "shell/file_kind.hpp"
 #include "util/atomic_file.hpp"
 
 namespace vq::memory {
@@ -142,10 +143,24 @@ std::expected<std::vector<Entry>, std::string> check_file(ByteView bytes) {
   return entries;
 }
 
-Result<> load_checked(Configuration& config, ByteView bytes, link::Progress* progress,
-                      const std::string& damaged) {
-  const auto entries = check_file(bytes);
+// A file of another kind is named for what it is; a damaged configuration for what is wrong.
+Result<std::vector<Entry>> checked_entries(ByteView bytes, const std::filesystem::path& file,
+                                           const std::string& damaged) {
+  const auto kind = shell::detect_file_kind(bytes);
+  if (kind != shell::FileKind::configuration && kind != shell::FileKind::unknown)
+    return fail(shell::wrong_kind_error(kind, shell::FileKind::configuration, file));
+  auto entries = check_file(bytes);
   if (!entries) return fail(damaged + entries.error());
+  if (entries->empty())
+    return fail((file.empty() ? std::string("Файл конфигурации") : "Файл конфигурации " + file.string()) +
+                " не содержит ни одной таблицы настроек (все смещения в заголовке нулевые)");
+  return std::move(*entries);
+}
+
+Result<> load_checked(Configuration& config, ByteView bytes, link::Progress* progress,
+                      const std::filesystem::path& file, const std::string& damaged) {
+  const auto entries = checked_entries(bytes, file, damaged);
+  if (!entries) return std::unexpected(entries.error());
 
   // Every new image exists before the first one is swapped in.
   std::vector<std::unique_ptr<TMemoryBlock>> blocks;
@@ -206,15 +221,52 @@ Result<> save_configuration(const Configuration& config, const std::filesystem::
   return {};
 }
 
+namespace {
+
+std::string damaged_prefix(const std::filesystem::path& file) {
+  return "Файл конфигурации " + file.string() + " повреждён: ";
+}
+
+Result<Bytes> read_file_checked_regular(const std::filesystem::path& file) {
+  // A missing file is left to the reader, which names it the same way.
+  std::error_code ec;
+  if (std::filesystem::exists(file, ec))
+    if (auto regular = shell::check_regular_file(file, "файл конфигурации"); !regular)
+      return std::unexpected(regular.error());
+  return read_whole_file(file, "файл конфигурации", kMaxFileSize, damaged_prefix(file));
+}
+
+}  // namespace
+
 Result<> load_configuration(Configuration& config, const std::filesystem::path& file, link::Progress* progress) {
-  const std::string damaged = "Файл конфигурации " + file.string() + " повреждён: ";
-  auto bytes = read_whole_file(file, "файл конфигурации", kMaxFileSize, damaged);
+  auto bytes = read_file_checked_regular(file);
   if (!bytes) return std::unexpected(bytes.error());
-  return load_checked(config, *bytes, progress, damaged);
+  return load_checked(config, *bytes, progress, file, damaged_prefix(file));
 }
 
 Result<> load_configuration_bytes(Configuration& config, ByteView bytes, link::Progress* progress) {
-  return load_checked(config, bytes, progress, "Файл конфигурации повреждён: ");
+  return load_checked(config, bytes, progress, {}, "Файл конфигурации повреждён: ");
+}
+
+Result<Bytes> read_configuration_file(const std::filesystem::path& file) {
+  auto bytes = read_file_checked_regular(file);
+  if (!bytes) return std::unexpected(bytes.error());
+  if (auto entries = checked_entries(*bytes, file, damaged_prefix(file)); !entries)
+    return std::unexpected(entries.error());
+  return bytes;
+}
+
+Result<std::vector<std::size_t>> configuration_file_slots(ByteView bytes) {
+  auto entries = checked_entries(bytes, {}, "Файл конфигурации повреждён: ");
+  if (!entries) return std::unexpected(entries.error());
+  std::vector<std::size_t> out;
+  for (const auto& e : *entries) out.push_back(e.slot);
+  return out;
+}
+
+std::string_view config_slot_name(std::size_t slot) {
+  const auto& s = config_slots()[slot];
+  return s.is_page ? spec(static_cast<PageId>(s.index)).name : spec(static_cast<ImageId>(s.index)).name;
 }
 
 }  // namespace vq::memory

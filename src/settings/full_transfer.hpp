@@ -9,8 +9,13 @@
 
 namespace vq::settings {
 
+// The identified device as configurations keep it.
+memory::IdentifiedDevice identified_device(const link::SystemInfo& info);
+
 // Only a 630 panel with firmware 2.4.x can be configured. The identified device is kept
-// in the configuration.
+// (also when the gate refuses it).
+Result<link::SystemInfo> connect_for_settings(link::Session& s, memory::IdentifiedDevice& device,
+                                              link::Progress* progress = nullptr);
 Result<link::SystemInfo> connect_for_settings(link::Session& s, memory::Configuration& config,
                                               link::Progress* progress = nullptr);
 
@@ -24,7 +29,16 @@ void pages_to_page_list(memory::Configuration& config);
 // come from its image; the rest is what the panel last gave.
 void pages_to_page_list_for_write(memory::Configuration& config);
 
+// Reads every table into fresh images for `device`; nothing of any other configuration is
+// touched. Cancel is looked at between frames; the gauge moves from 10 to 100 with the
+// frames, each table weighted by its fixed waits.
+Result<memory::Configuration> read_configuration(link::Session& s, const memory::IdentifiedDevice& device,
+                                                 link::Progress* progress = nullptr);
+// The same into `config`, which is replaced only when the read completed: a cancelled or
+// failed read leaves it, edits and all, as it was.
 Result<> read_all(link::Session& s, memory::Configuration& config, link::Progress* progress = nullptr);
+// Cancel is looked at between frames; a cancel after the first block says the panel is
+// partly written. The gauge moves like the read's.
 Result<> write_all(link::Session& s, memory::Configuration& config, link::Progress* progress = nullptr);
 
 struct Difference {

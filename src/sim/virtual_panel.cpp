@@ -64,6 +64,21 @@ void VirtualPanel::receive(ByteView transfer) {
   process();
 }
 
+void VirtualPanel::reset_exchange() {
+  rx_.clear();
+  tx_.clear();
+  answer_suppressed_ = false;
+  last_scenario_ = 0;
+  tp_table_ = tp_address_ = tp_length_ = 0;
+  tp_valid_ = false;
+  write_.reset();
+  write_blocks_ = 0;
+  write_next_ = 1;
+  await_ = Await::nothing;
+  read_ = {};
+  read_blocks_ = read_next_ = 0;
+}
+
 std::optional<Bytes> VirtualPanel::take_answer() {
   if (tx_.empty()) return std::nullopt;
   Bytes b = std::move(tx_.front());

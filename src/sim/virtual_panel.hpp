@@ -45,6 +45,10 @@ class VirtualPanel final : public link::DeviceSide {
 
   void receive(ByteView transfer) override;
   std::optional<Bytes> take_answer() override;
+  // Drops the half-received frame, the answers not taken, the transfer parameters and any
+  // table read, write or firmware transfer under way. Memory, the firmware received,
+  // identity, faults and statistics stay.
+  void reset_exchange() override;
 
   PanelIdentity& identity() { return identity_; }
   Faults& faults() { return faults_; }

@@ -35,6 +35,8 @@ class Cli : public ::testing::Test {
           ("vq-cli-" + std::to_string(::getpid()) + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir);
+    // Backups and databases of commands run without --data-dir stay in the test's folder.
+    ::setenv("VANTORQ_DATA_DIR", (dir / "data").c_str(), 1);
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
 

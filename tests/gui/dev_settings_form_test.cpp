@@ -1,6 +1,8 @@
 // The settings window frame against the built-in virtual panel: modes, connect, read-all,
 // write-all, configuration files, cancel and closing.
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QFile>
@@ -14,9 +16,11 @@
 #include <fstream>
 
 #include "link/frames.hpp"
+#include "memory/config_file.hpp"
 #include "memory/configuration.hpp"
 #include "memory/memory_map.hpp"
 #include "settings/ui/dev_settings_form.hpp"
+#include "settings/ui/frame/transfer_runner.hpp"
 #include "settings/ui/navigator/navigator.hpp"
 #include "shell/ui/app_settings_form.hpp"
 #include "shell/messages.hpp"
@@ -62,6 +66,36 @@ class DevSettingsFormTest : public QObject {
     form_->wait_for_transfer();
   }
   QStringList box_texts() const { return ui_->ui->texts(); }
+  // Everything the window's configuration holds, in one row of bytes.
+  Bytes snapshot() const {
+    Bytes out;
+    const auto* c = form_->configuration();
+    for (const auto& s : memory::images()) {
+      const auto d = c->image(s.id).data();
+      out.insert(out.end(), d.begin(), d.end());
+    }
+    for (const auto& s : memory::pages()) {
+      const auto d = c->page(s.id).data();
+      out.insert(out.end(), d.begin(), d.end());
+    }
+    for (const auto& e : c->page_list()) out.insert(out.end(), e.data.begin(), e.data.end());
+    out.push_back(static_cast<std::uint8_t>(c->device.device_type));
+    out.push_back(c->device.version[1]);
+    return out;
+  }
+  // An edit of the window's images that reached neither the panel nor a file.
+  void edit_images() {
+    auto& image = form_->configuration()->image(memory::ImageId::control_times);
+    image.set_byte(3, static_cast<std::uint8_t>(image.byte_at(3) ^ 0x77));
+    form_->mark_changed();
+  }
+  // The same virtual panel with the real waits: long enough to stop mid-way.
+  void use_real_waits() {
+    ctx_.pacing = "spec";
+    form_->set_device("usb");
+    form_->set_device("sim");  // a new link with the new pacing
+  }
+  TransferRunner* runner() const { return form_->findChild<TransferRunner*>(); }
 
  private slots:
   void init() {
@@ -250,9 +284,54 @@ class DevSettingsFormTest : public QObject {
     action("MenuWriteAction")->trigger();
     form_->wait_for_transfer();
     QVERIFY2(box_texts().isEmpty(), qPrintable(box_texts().join("|")));
-    QCOMPARE(form_->status_text(0), m(15088));
+    QVERIFY2(form_->status_text(0).startsWith(m(15088)), qPrintable(form_->status_text(0)));
     QCOMPARE(panel().memory()[image.start_address() + 1], expected);
     QVERIFY(!form_->has_unsaved_changes());
+  }
+
+  // Before writing, the panel's configuration is saved to Conf/backup, and the status says
+  // where: the copy holds the panel as it was, the edit not yet in it.
+  void writing_keeps_a_copy_of_the_panel_first() {
+    connect_and_read();
+    const Bytes before = panel().memory();
+    edit_images();
+    action("MenuWriteAction")->trigger();
+    form_->wait_for_transfer();
+    QVERIFY2(box_texts().isEmpty(), qPrintable(box_texts().join("|")));
+    const QString status = form_->status_text(0);
+    const QString lead = m(15088) + QStringLiteral(" Прежние настройки прибора сохранены в ");
+    QVERIFY2(status.startsWith(lead), qPrintable(status));
+    const std::filesystem::path copy = to_std(status.mid(lead.size()));
+    QCOMPARE(copy.parent_path(), ctx_.folder("Conf") / "backup");
+    memory::Configuration kept;
+    auto loaded = memory::load_configuration(kept, copy);
+    QVERIFY2(loaded, loaded ? "" : loaded.error().full().c_str());
+    for (const auto& s : memory::images()) {
+      const auto d = kept.image(s.id).data();
+      QVERIFY2(std::equal(d.begin(), d.end(), before.begin() + s.address), std::string(s.name).c_str());
+    }
+    QVERIFY(panel().memory() != before);
+  }
+
+  // Images made for another device are written only on "Да"; "Нет" (the default) sends nothing.
+  void a_configuration_for_another_device_is_written_only_on_yes() {
+    connect_and_read();
+    form_->configuration()->device.version[1] = 3;  // another firmware line
+    const auto frames = panel().stats().frames;
+    ui_->ui->answers = {false};
+    action("MenuWriteAction")->trigger();
+    QVERIFY(!form_->transfer_running());
+    QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+    QVERIFY(ui_->ui->boxes.front().question);
+    QVERIFY2(ui_->ui->boxes.front().text.contains(QStringLiteral("всё равно")), qPrintable(box_texts().first()));
+    QVERIFY(form_->status_text(0).startsWith(QStringLiteral("Запись отменена")));
+    QCOMPARE(panel().stats().frames, frames);
+
+    ui_->ui->answers = {true};
+    action("MenuWriteAction")->trigger();
+    form_->wait_for_transfer();
+    QVERIFY2(form_->status_text(0).startsWith(m(15088)), qPrintable(form_->status_text(0)));
+    QVERIFY(panel().stats().frames > frames);
   }
 
   void a_refused_block_shows_why_and_that_the_panel_is_partly_written() {
@@ -293,15 +372,7 @@ class DevSettingsFormTest : public QObject {
 
   void cancelling_a_write_asks_first() {
     connect_and_read();
-    ctx_.pacing = "spec";
-    form_->set_device("usb");
-    form_->set_device("sim");
-    action("MenuOnlineAction")->trigger();
-    action("MenuConnectAction")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(form_->mode(), TQDevSettingsForm::Mode::connected, 5000);
-    form_->cancel_transfer();  // stop the read that follows the connect
-    form_->wait_for_transfer();
-    ui_->ui->boxes.clear();
+    use_real_waits();
     action("MenuWriteAction")->trigger();
     ui_->ui->answers = {false};
     form_->cancel_transfer();
@@ -310,8 +381,139 @@ class DevSettingsFormTest : public QObject {
     QVERIFY(form_->transfer_running());
     ui_->ui->answers = {true};
     form_->cancel_transfer();
+    // Heard at once: the status says so and Cancel is off until the job has stopped.
+    QCOMPARE(form_->status_text(0), QStringLiteral("Прерывание обмена с прибором..."));
+    QVERIFY(!action("CancelTransferAction")->isEnabled());
+    QCOMPARE(action("CancelTransferAction")->text(), QStringLiteral("Прерывается..."));
     form_->wait_for_transfer();
     QVERIFY(form_->status_text(0) == qs(link::kTextCancelled));
+    QCOMPARE(action("CancelTransferAction")->text(), QStringLiteral("Отмена"));
+    QVERIFY(action("MenuWriteAction")->isEnabled());
+  }
+
+  // The write ends while "Прервать запись?" is still open: the question is closed for the
+  // user (here a real box), and the status says the write succeeded.
+  void the_cancel_question_closes_when_the_write_ends() {
+    connect_and_read();
+    edit_images();
+    auto previous = set_ui(nullptr);  // the real boxes
+    bool hung = false;
+    QTimer guard;  // only against a hang: a question nobody closes
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, this, [&hung] {
+      hung = true;
+      if (auto* w = QApplication::activeModalWidget()) w->close();
+    });
+    guard.start(60000);
+    action("MenuWriteAction")->trigger();
+    form_->cancel_transfer();  // returns once the box has gone
+    guard.stop();
+    set_ui(std::move(previous));
+    QVERIFY(!hung);
+    QVERIFY(!form_->transfer_running());
+    QVERIFY2(form_->status_text(0).startsWith(m(15088)), qPrintable(form_->status_text(0)));
+    for (auto* box : form_->findChildren<QMessageBox*>()) QVERIFY(!box->isVisible());
+    QVERIFY(!form_->has_unsaved_changes());
+    QVERIFY(action("MenuWriteAction")->isEnabled());
+  }
+
+  // A late "Да" to a write that has ended changes nothing: no cancel, no second job.
+  void a_late_yes_to_an_ended_write_does_nothing() {
+    struct LateUi : test::RecordingUi {
+      TQDevSettingsForm* form = nullptr;
+      bool ask(QWidget* parent, BoxIcon icon, const QString& caption, const QString& text) override {
+        RecordingUi::ask(parent, icon, caption, text);
+        while (form->transfer_running()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return true;
+      }
+    };
+    connect_and_read();
+    edit_images();
+    const auto address = memory::spec(memory::ImageId::control_times).address + 3;
+    const auto edited = form_->configuration()->image(memory::ImageId::control_times).byte_at(3);
+    auto late = std::make_unique<LateUi>();
+    late->form = form_.get();
+    auto* asked = late.get();
+    auto previous = set_ui(std::move(late));
+    action("MenuWriteAction")->trigger();
+    form_->cancel_transfer();
+    const auto boxes = asked->boxes;
+    set_ui(std::move(previous));
+    QCOMPARE(boxes.size(), std::size_t{1});
+    QVERIFY(boxes.front().question);
+    QVERIFY(!form_->transfer_running());
+    QVERIFY2(form_->status_text(0).startsWith(m(15088)), qPrintable(form_->status_text(0)));
+    QCOMPARE(panel().memory()[address], edited);
+    QVERIFY(action("CancelTransferAction")->text() == QStringLiteral("Отмена"));
+  }
+
+  // A read that does not complete leaves the images, their unsaved edits and the offer of
+  // "Записать в" as they were: after a read of the user's, and after the read a connect runs.
+  void an_unfinished_read_keeps_what_the_window_had_data() {
+    QTest::addColumn<bool>("by_connect");
+    QTest::addColumn<int>("silent_at_frame");  // 0: cancelled instead
+    QTest::newRow("read, cancelled") << false << 0;
+    QTest::newRow("read, first page fails") << false << 1;
+    QTest::newRow("read, a page fails") << false << 18;
+    QTest::newRow("read, an image fails") << false << 60;
+    QTest::newRow("read, the last image fails") << false << 146;
+    QTest::newRow("connect, read cancelled") << true << 0;
+    QTest::newRow("connect, an image fails") << true << 60;
+  }
+  void an_unfinished_read_keeps_what_the_window_had() {
+    QFETCH(bool, by_connect);
+    QFETCH(int, silent_at_frame);
+    connect_and_read();
+    if (by_connect) action("MenuDisonnectAction")->trigger();
+    edit_images();
+    const Bytes before = snapshot();
+    const bool write_before = action("MenuWriteAction")->isEnabled();
+    if (silent_at_frame == 0) use_real_waits();
+    ui_->ui->boxes.clear();
+
+    if (by_connect) {
+      // The first connect and read of this panel tell how many frames the connect takes.
+      constexpr std::size_t kReadFrames = 4 * 37;  // four request frames a table
+      const auto connect_frames = static_cast<int>(panel().stats().frames - kReadFrames);
+      if (silent_at_frame != 0) panel().faults().silent_at_frame = connect_frames + silent_at_frame;
+      action("MenuConnectAction")->trigger();
+      if (silent_at_frame == 0) QTRY_COMPARE_WITH_TIMEOUT(form_->mode(), TQDevSettingsForm::Mode::connected, 5000);
+    } else {
+      panel().faults().silent_at_frame = silent_at_frame;
+      action("MenuReadAction")->trigger();
+    }
+    if (silent_at_frame == 0) {
+      QTRY_VERIFY_WITH_TIMEOUT(form_->gauge() > 10, 5000);  // inside the page reads
+      form_->cancel_transfer();
+    }
+    form_->wait_for_transfer();
+    QVERIFY2(form_->status_text(0) != m(15090), qPrintable(form_->status_text(0)));
+    QVERIFY(snapshot() == before);
+    QVERIFY(form_->has_unsaved_changes());
+    QCOMPARE(action("MenuWriteAction")->isEnabled(), write_before);
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::connected);
+    if (silent_at_frame == 0) {
+      QCOMPARE(form_->status_text(0), qs(link::kTextCancelled));
+      QVERIFY(box_texts().isEmpty());
+    } else {
+      QCOMPARE(box_texts().size(), 1);
+      QCOMPARE(form_->status_text(0), m(15059));
+    }
+  }
+
+  // The gauge of a read rises through the frames to 100 and rests at 0 at the end.
+  void the_gauge_rises_with_the_read() {
+    connect_and_read();
+    QList<int> seen;
+    connect(runner(), &TransferRunner::percent, this, [&seen](int v) { seen << v; });
+    action("MenuReadAction")->trigger();
+    form_->wait_for_transfer();
+    QVERIFY(seen.size() > 50);
+    QCOMPARE(seen.front(), 10);
+    QCOMPARE(seen.back(), 0);
+    QCOMPARE(seen[seen.size() - 2], 100);
+    for (qsizetype i = 1; i + 1 < seen.size(); ++i) QVERIFY2(seen[i] > seen[i - 1], qPrintable(QString::number(i)));
+    QCOMPARE(form_->gauge(), 0);
   }
 
   void save_and_open_configuration_files() {

@@ -19,6 +19,13 @@
 #include "link/bridge_server.hpp"
 #include "link/bridge_socket.hpp"
 #include "link/bridge_transport.hpp"
+#include "link/frames.hpp"
+#include "link/pacing.hpp"
+#include "link/session.hpp"
+#include "link/system_search.hpp"
+#include "link/table_commands.hpp"
+#include "link/usb_link.hpp"
+#include "sim/virtual_panel.hpp"
 
 using namespace vq;
 using namespace vq::link;
@@ -73,13 +80,15 @@ class EchoDevice final : public DeviceSide {
 // serve_bridge on its own thread; stopped and joined on destruction.
 class RunningServer {
  public:
-  RunningServer(DeviceSide& device, std::string listen_uri, int max_clients = 0) {
+  RunningServer(DeviceSide& device, std::string listen_uri, int max_clients = 0,
+                milliseconds idle_timeout = ServeOptions{}.idle_timeout) {
     std::promise<std::string> listening;
     auto bound = listening.get_future();
-    thread_ = std::thread([this, &device, listen_uri, max_clients, p = std::move(listening)]() mutable {
+    thread_ = std::thread([this, &device, listen_uri, max_clients, idle_timeout, p = std::move(listening)]() mutable {
       ServeOptions o;
       o.stop = &stop_;
       o.max_clients = max_clients;
+      o.idle_timeout = idle_timeout;
       bool told = false;
       o.on_listening = [&](const std::string& uri) {
         told = true;
@@ -520,6 +529,31 @@ TEST_P(BridgeServe, ServesTheNextClientAfterOneLeavesOrMisbehaves) {
   EXPECT_EQ(device_.received(), (std::vector<Bytes>{pattern(4), pattern(6)}));
 }
 
+TEST_P(BridgeServe, AnIdleClientIsDroppedSoTheNextOneIsServed) {
+  // Short enough that the waiting client is served well within kArrives; the default
+  // (10 s) would leave it unserved.
+  RunningServer server(device_, listen_uri(), /*max_clients=*/2, milliseconds{200});
+  auto address = parse_bridge_uri(server.uri());
+  ASSERT_TRUE(address);
+  auto idle = connect_socket(*address, kArrives);
+  ASSERT_TRUE(idle) << idle.error().full();
+
+  auto next = connect(server.uri());
+  ASSERT_TRUE(next);
+  ASSERT_TRUE(next->write(pattern(5)));
+  EXPECT_EQ(read_once(*next, 64), pattern(5));
+
+  // The idle one was shown the door: its stream has ended.
+  ASSERT_TRUE(*wait_readable(idle->get(), kArrives));
+  Bytes buf(16);
+  auto got = receive_some(idle->get(), buf);
+  ASSERT_FALSE(got);
+  EXPECT_EQ(got.error().code, kTransportClosed);
+  next.reset();
+  server.join();
+  EXPECT_TRUE(server.result()) << server.result().error().full();
+}
+
 INSTANTIATE_TEST_SUITE_P(Sockets, BridgeServe, ::testing::Values(SocketKind::tcp, SocketKind::tcp6, SocketKind::local),
                          [](const auto& p) {
                            switch (p.param) {
@@ -591,3 +625,77 @@ TEST(BridgeServeSocketFile, RefusesAMalformedListenAddress) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the virtual panel behind the bridge
+
+namespace {
+
+struct PanelClient {
+  explicit PanelClient(const std::string& uri) : link(open_link(uri)) { EXPECT_EQ(link->discover(), 1); }
+  static std::unique_ptr<UsbLink> open_link(const std::string& uri) {
+    auto endpoint = BridgeEndpoint::open(uri);
+    EXPECT_TRUE(endpoint) << endpoint.error().full();
+    return std::make_unique<UsbLink>(endpoint ? std::shared_ptr<Endpoint>(std::move(*endpoint)) : nullptr);
+  }
+  std::unique_ptr<UsbLink> link;
+  NoPacing pacing;
+  Session session{*link, pacing, nullptr};
+};
+
+// One raw record on a fresh connection, then gone without reading a thing.
+void send_and_leave(const std::string& uri, ByteView transfer) {
+  auto address = parse_bridge_uri(uri);
+  ASSERT_TRUE(address);
+  auto peer = connect_socket(*address, kArrives);
+  ASSERT_TRUE(peer) << peer.error().full();
+  auto record = encode_record(transfer);
+  ASSERT_TRUE(record);
+  ASSERT_TRUE(send_all(peer->get(), *record, kArrives));
+}
+
+}  // namespace
+
+TEST(BridgePanel, AClientLeavingMidExchangeNeitherBreaksTheNextNorLosesWhatWasWritten) {
+  sim::VirtualPanel panel;
+  RunningServer server(panel, "tcp:127.0.0.1:0");
+  ASSERT_FALSE(server.uri().empty()) << server.failure();
+  constexpr std::uint32_t kAddress = 0x2000;
+  const Bytes written = pattern(300, 9);
+  {
+    PanelClient writer(server.uri());
+    ASSERT_TRUE(WriteBlockToPanel(writer.session, kAddress, written));
+  }
+
+  // What each one leaves behind: the head of a frame announcing 250 parameter bytes; a table
+  // write announced and cut off after its header; and bytes that are no frame at all.
+  const Bytes search = build_request(Convention::A, kCmdSystemSearch, {});
+  Bytes long_frame_head = build_request(Convention::A, kCmdTableWrite, Bytes(250, 0x11));
+  long_frame_head.resize(6);
+  struct Leaver {
+    const char* what;
+    std::function<void(const std::string&)> leave;
+  };
+  const Leaver leavers[] = {
+      {"half a frame", [&](const std::string& uri) { send_and_leave(uri, long_frame_head); }},
+      {"a write cut off",
+       [&](const std::string& uri) {
+         PanelClient c(uri);
+         ASSERT_TRUE(write_transfer_parameters(c.session, 0, kAddress, 600));
+         // The header of the write: two blocks to come, never sent.
+         ASSERT_TRUE(c.link->write_bytes(table_write_header(3, kTableDirect, kAddress)));
+         c.link->flush(UsbLink::Pipe::write);
+       }},
+      {"garbage", [&](const std::string& uri) { send_and_leave(uri, pattern(97, 3)); }},
+      {"a question not waited for", [&](const std::string& uri) { send_and_leave(uri, search); }},
+  };
+  for (const auto& l : leavers) {
+    l.leave(server.uri());
+    PanelClient next(server.uri());
+    auto found = FindSystem(next.session);
+    ASSERT_TRUE(found) << "after " << l.what << ": " << found.error().full();
+    EXPECT_EQ(found->device_type, 630) << l.what;
+    Bytes back(written.size());
+    ASSERT_TRUE(ReadBlockFromPanel(next.session, kAddress, back)) << l.what;
+    EXPECT_EQ(back, written) << "after " << l.what;
+  }
+}

@@ -296,7 +296,7 @@ TEST(ConfigFile, DamagedOrUnreadableFileOnDiskNamesTheFile) {
                               " повреждён: запись 4 выходит за конец файла (смещение 697, длина 1500, размер файла 1000)"},
       {dir / "missing.cfg",
        "Не удалось открыть файл конфигурации " + (dir / "missing.cfg").string() + ": No such file or directory"},
-      {dir / "folder.cfg", "Не удалось открыть файл конфигурации " + (dir / "folder.cfg").string() + ": Is a directory"},
+      {dir / "folder.cfg", (dir / "folder.cfg").string() + " — это папка, а не файл конфигурации"},
   };
   Configuration config;
   mark(config);
@@ -383,4 +383,54 @@ TEST(ConfigFile, WriteFailureKeepsThePreviousFile) {
   EXPECT_EQ(dir.names(), std::set<std::string>{"kept.cfg"});
   ASSERT_FALSE(progress.values.empty());
   EXPECT_LT(progress.values.back(), 100);
+}
+
+TEST(ConfigFile, FilesOfOtherKindsOrWithNoTableAreRefusedAndChangeNothing) {
+  Bytes bare(kConfigHeaderSize, 0);
+  vq::put_u16(bare, 0, 630);
+  bare[4] = 2, bare[5] = 4, bare[6] = 7;
+  // An event log file: seven sections under the journal's table numbers.
+  FileBuilder rpt;
+  vq::put_u16(rpt.bytes, 0, 630);
+  rpt.place(6, kConfigHeaderSize, 0x112E00, Bytes(32, 1), 200);
+  Bytes tsk(7 + 1000, 0x5A);
+  vq::put_u16(tsk, 0, 630);
+  const std::string ini = "[EventLogTableSection]\nTableNum=200\nSize=0\n";
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"event log", rpt.bytes, "Файл не подходит: это файл журнала событий, а не файл настроек"},
+      {"old journal", Bytes(ini.begin(), ini.end()),
+       "Файл не подходит: это файл журнала событий старого формата, а не файл настроек"},
+      {"firmware", tsk, "Файл не подходит: это файл прошивки, а не файл настроек"},
+      {"all zero", Bytes(kFreshFileSize, 0),
+       "Файл конфигурации не содержит ни одной таблицы настроек (все смещения в заголовке нулевые)"},
+      {"bare header", bare,
+       "Файл конфигурации не содержит ни одной таблицы настроек (все смещения в заголовке нулевые)"},
+  };
+  Configuration config;
+  mark(config);
+  const Bytes before = serialize_configuration(config);
+  for (const auto& c : cases) {
+    const auto result = load_configuration_bytes(config, c.bytes, nullptr);
+    ASSERT_FALSE(result) << c.name;
+    EXPECT_EQ(result.error().text, c.message) << c.name;
+    EXPECT_EQ(serialize_configuration(config), before) << c.name;
+  }
+
+  // On disk the file is named, and a FIFO is refused without being opened.
+  Scratch dir;
+  write_file(dir / "demo.rpt", rpt.bytes);
+  ASSERT_EQ(::mkfifo((dir / "pipe.cfg").c_str(), 0600), 0);
+  const auto wrong = load_configuration(config, dir / "demo.rpt");
+  ASSERT_FALSE(wrong);
+  EXPECT_EQ(wrong.error().text, "Файл " + (dir / "demo.rpt").string() +
+                                    " не подходит: это файл журнала событий, а не файл настроек");
+  const auto fifo = load_configuration(config, dir / "pipe.cfg");
+  ASSERT_FALSE(fifo);
+  EXPECT_NE(fifo.error().text.find("не обычный файл"), std::string::npos) << fifo.error().text;
+  EXPECT_EQ(serialize_configuration(config), before);
 }

@@ -1,6 +1,9 @@
 // Read-all, write-all and verify against the virtual panel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "memory/memory_map.hpp"
 #include "settings/full_transfer.hpp"
 #include "support/panel_rig.hpp"
@@ -28,6 +31,97 @@ bool same_bytes(const Bytes& a, const Bytes& b, std::uint32_t address, std::uint
   return std::equal(a.begin() + address, a.begin() + address + length, b.begin() + address);
 }
 
+// Everything a configuration holds, in one row of bytes.
+Bytes snapshot(const Configuration& c) {
+  Bytes out;
+  for (const auto& s : images()) {
+    const auto d = c.image(s.id).data();
+    out.insert(out.end(), d.begin(), d.end());
+  }
+  for (const auto& s : pages()) {
+    const auto d = c.page(s.id).data();
+    out.insert(out.end(), d.begin(), d.end());
+  }
+  for (const auto& e : c.page_list()) out.insert(out.end(), e.data.begin(), e.data.end());
+  out.push_back(static_cast<std::uint8_t>(c.device.device_type));
+  out.push_back(c.device.version[0]);
+  return out;
+}
+
+// Panel traffic: request frames and receipts.
+std::size_t traffic(const sim::VirtualPanel& p) { return p.stats().frames + p.stats().receipts; }
+
+// Says "cancelled" from its k-th look on, and keeps what the panel had taken in at every
+// look: the job must send nothing after the look that said so.
+class CancelAtLook final : public link::Progress {
+ public:
+  CancelAtLook(const sim::VirtualPanel& panel, std::size_t k) : panel_(panel), k_(k) {}
+  void percent(int v) override { values.push_back(v); }
+  bool cancelled() const override {
+    at_look.push_back(traffic(panel_));
+    return at_look.size() >= k_;
+  }
+  mutable std::vector<std::size_t> at_look;
+  std::vector<int> values;
+
+ private:
+  const sim::VirtualPanel& panel_;
+  std::size_t k_;
+};
+
+// The gauge against the time a real panel takes: the recorded fixed waits, plus a little
+// for every frame or receipt on the link (which counts for the many short waits of a write).
+class GaugeAgainstTime final : public link::Progress {
+ public:
+  GaugeAgainstTime(const link::RecordingPacing& pacing, const sim::VirtualPanel& panel)
+      : pacing_(pacing), panel_(panel) {}
+  void percent(int v) override { seen.push_back({v, now()}); }
+  long long now() const { return pacing_.total().count() + 10 * static_cast<long long>(traffic(panel_)); }
+  struct Seen {
+    int value;
+    long long at_ms;
+  };
+  std::vector<Seen> seen;
+
+ private:
+  const link::RecordingPacing& pacing_;
+  const sim::VirtualPanel& panel_;
+};
+
+// Monotone from 10 to 100, then 0 at the end; on the way every value stays close to the
+// share of the time gone, and the gauge never sits still for long (one 500 ms wait apart).
+void expect_gauge_follows_time(const GaugeAgainstTime& g, long long start_ms, long long end_ms, const char* what) {
+  ASSERT_GE(g.seen.size(), 3u) << what;
+  EXPECT_EQ(g.seen.front().value, 10) << what;
+  EXPECT_EQ(g.seen.back().value, 0) << what;
+  ASSERT_EQ(g.seen[g.seen.size() - 2].value, 100) << what;
+  const double total = static_cast<double>(end_ms - start_ms);
+  const long long still = std::max<long long>(end_ms - start_ms, 0) / 50 + 500;
+  long long last_ms = start_ms;
+  int last = 0;
+  for (std::size_t i = 0; i + 1 < g.seen.size(); ++i) {
+    const auto& s = g.seen[i];
+    EXPECT_GT(s.value, last) << what << " at " << i;
+    const double share = 10 + 90.0 * static_cast<double>(s.at_ms - start_ms) / total;
+    EXPECT_NEAR(s.value, share, 5.0) << what << " at " << i;
+    EXPECT_LE(s.at_ms - last_ms, still) << what << ": the gauge sat still at " << last;
+    last = s.value;
+    last_ms = s.at_ms;
+  }
+}
+
+// The data blocks a write-all sends, in order: (address, length).
+std::vector<std::pair<std::uint32_t, std::uint32_t>> write_blocks(const Configuration& c) {
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> out;
+  auto add = [&](std::uint32_t address, std::uint32_t length) {
+    for (std::uint32_t at = 0; at < length; at += 252) out.push_back({address + at, std::min<std::uint32_t>(252, length - at)});
+  };
+  for (const auto& e : c.page_list())
+    if (e.table != 0) add(e.address, kPageSize);
+  for (auto id : write_order()) add(c.image(id).start_address(), c.image(id).length());
+  return out;
+}
+
 }  // namespace
 
 TEST(FullTransfer, ReadAllFillsEveryImageAndPage) {
@@ -47,7 +141,10 @@ TEST(FullTransfer, ReadAllFillsEveryImageAndPage) {
     EXPECT_TRUE(std::equal(d.begin(), d.end(), mem.begin() + s.address)) << s.name;
     EXPECT_TRUE(std::equal(d.begin(), d.end(), config.page_list_entry(s.id).data.begin())) << s.name;
   }
-  EXPECT_EQ(progress.values, (std::vector<int>{10, 25, 50, 75, 100, 0}));
+  EXPECT_EQ(progress.values.front(), 10);
+  EXPECT_TRUE(std::is_sorted(progress.values.begin(), progress.values.end() - 1));
+  EXPECT_EQ(progress.values.end()[-2], 100);
+  EXPECT_EQ(progress.values.back(), 0);
   EXPECT_EQ(progress.statuses.front(), "Чтение настроек из прибора...");
   EXPECT_EQ(progress.statuses.back(), "Чтение настроек из прибора успешно завершено!");
   EXPECT_EQ(rig.trace.lines.front(), "Receiving...");
@@ -63,7 +160,9 @@ TEST(FullTransfer, WriteAllToABlankPanelReproducesTheOriginal) {
   RecordingProgress progress;
   auto w = settings::write_all(blank.session(), config, &progress);
   ASSERT_TRUE(w) << w.error().full();
-  EXPECT_EQ(progress.values, (std::vector<int>{10, 15, 50, 100, 0}));
+  EXPECT_TRUE(std::is_sorted(progress.values.begin(), progress.values.end() - 1));
+  EXPECT_EQ(progress.values.end()[-2], 100);
+  EXPECT_EQ(progress.values.back(), 0);
   EXPECT_EQ(progress.statuses.back(), "Запись настроек в прибор успешно завершена.");
 
   const auto& a = source.p().memory();
@@ -234,4 +333,117 @@ TEST(FullTransfer, CancelStopsBetweenTables) {
   auto w = settings::write_all(rig.session(), config, &progress);
   ASSERT_FALSE(w);
   EXPECT_EQ(w.error().detail.find("частично"), std::string::npos) << "nothing was written yet";
+}
+
+TEST(FullTransfer, TheGaugeMovesWithTheWork) {
+  PanelRig rig;
+  fill_panel(rig.p(), 2);
+  Configuration config;
+  GaugeAgainstTime read(rig.pacing, rig.p());
+  ASSERT_TRUE(settings::read_all(rig.session(), config, &read));
+  // The closing 500 ms come after 100.
+  expect_gauge_follows_time(read, 0, read.now() - 500, "read");
+
+  GaugeAgainstTime write(rig.pacing, rig.p());
+  const long long start = write.now();
+  ASSERT_TRUE(settings::write_all(rig.session(), config, &write));
+  expect_gauge_follows_time(write, start, write.now() - 500, "write");
+}
+
+TEST(FullTransfer, ACancelledReadLeavesTheConfigurationAsItWas) {
+  PanelRig rig;
+  fill_panel(rig.p(), 4);
+  // How often a whole read looks at the cancel flag.
+  std::size_t looks = 0;
+  {
+    Configuration scratch;
+    CancelAtLook never(rig.p(), SIZE_MAX);
+    ASSERT_TRUE(settings::read_all(rig.session(), scratch, &never));
+    looks = never.at_look.size();
+    ASSERT_GT(looks, 300u) << "a look between frames, not only between tables";
+    for (std::size_t i = 1; i < looks; ++i)
+      EXPECT_LE(never.at_look[i] - never.at_look[i - 1], 2u) << "more than one exchange between looks " << i;
+  }
+  // Discovery, the first page, mid-page, the last page, the first image, mid-image, the
+  // last frames, and a stride through all of it.
+  std::vector<std::size_t> ks = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 40, 70, 71, 72, 73, 120, looks - 1, looks};
+  for (std::size_t k = 11; k < looks; k += 23) ks.push_back(k);
+  for (std::size_t k : ks) {
+    Configuration config;
+    config.device = {630, 0x61, {2, 4, 1}, 0};
+    for (const auto& s : images()) std::fill_n(config.image(s.id).data().begin(), s.length, std::uint8_t{0xA5});
+    for (const auto& s : pages()) config.page(s.id).data()[7] = 0x5A;
+    const Bytes before = snapshot(config);
+    CancelAtLook cancel(rig.p(), k);
+    auto r = settings::read_all(rig.session(), config, &cancel);
+    ASSERT_FALSE(r) << k;
+    EXPECT_EQ(r.error().text, std::string(link::kTextCancelled)) << k;
+    EXPECT_EQ(traffic(rig.p()), cancel.at_look.back()) << k << ": frames went after the cancel";
+    EXPECT_TRUE(snapshot(config) == before) << k << ": the configuration changed";
+  }
+  // The link is fine after all of that.
+  Configuration config;
+  ASSERT_TRUE(settings::read_all(rig.session(), config));
+  EXPECT_TRUE(std::equal(config.image(ImageId::control_times).data().begin(),
+                         config.image(ImageId::control_times).data().end(),
+                         rig.p().memory().begin() + spec(ImageId::control_times).address));
+}
+
+TEST(FullTransfer, AFailedReadLeavesTheConfigurationAsItWas) {
+  for (int frame : {1, 5, 30, 60, 146}) {  // 4 request frames a table, 37 tables
+    PanelRig rig;
+    fill_panel(rig.p(), 6);
+    Configuration config;
+    for (const auto& s : images()) config.image(s.id).data()[0] = 0x33;
+    const Bytes before = snapshot(config);
+    rig.p().faults().silent_at_frame = frame;
+    ASSERT_FALSE(settings::read_all(rig.session(), config)) << frame;
+    EXPECT_TRUE(snapshot(config) == before) << frame;
+  }
+}
+
+TEST(FullTransfer, ACancelledWriteLeavesThePanelWithAWholePrefixOfTheBlocks) {
+  PanelRig source;
+  fill_panel(source.p(), 7);
+  Configuration config;
+  ASSERT_TRUE(settings::read_all(source.session(), config));
+  const auto blocks = write_blocks(config);
+
+  PanelRig rig;
+  fill_panel(rig.p(), 8);  // every settings byte differs from what is written
+  const Bytes old_memory = rig.p().memory();
+  std::size_t looks = 0;
+  {
+    PanelRig probe;
+    CancelAtLook never(probe.p(), SIZE_MAX);
+    ASSERT_TRUE(settings::write_all(probe.session(), config, &never));
+    looks = never.at_look.size();
+    ASSERT_GT(looks, 300u);
+    for (std::size_t i = 1; i < looks; ++i) EXPECT_LE(never.at_look[i] - never.at_look[i - 1], 2u) << i;
+  }
+  std::vector<std::size_t> ks = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 50, 51, 52, 53, 54, 55, looks - 1, looks};
+  for (std::size_t k = 11; k < looks; k += 29) ks.push_back(k);
+  for (std::size_t k : ks) {
+    rig.p().memory() = old_memory;
+    CancelAtLook cancel(rig.p(), k);
+    auto w = settings::write_all(rig.session(), config, &cancel);
+    ASSERT_FALSE(w) << k;
+    EXPECT_EQ(w.error().text, std::string(link::kTextCancelled)) << k;
+    EXPECT_EQ(traffic(rig.p()), cancel.at_look.back()) << k << ": frames went after the cancel";
+
+    // The panel holds the first n blocks whole and nothing of the rest, byte for byte.
+    const Bytes& now = rig.p().memory();
+    const auto& fresh = source.p().memory();
+    std::size_t n = 0;
+    while (n < blocks.size() && same_bytes(now, fresh, blocks[n].first, blocks[n].second)) ++n;
+    Bytes expected = old_memory;
+    for (std::size_t b = 0; b < n; ++b)
+      std::copy_n(fresh.begin() + blocks[b].first, blocks[b].second, expected.begin() + blocks[b].first);
+    EXPECT_TRUE(now == expected) << k << ": not a whole prefix of " << n << " blocks";
+    EXPECT_EQ(w.error().detail.find("частично") != std::string::npos, n > 0) << k << " after " << n << " blocks";
+
+    // A write after the cancel completes.
+    ASSERT_TRUE(settings::write_all(rig.session(), config)) << k;
+    for (const auto& [address, length] : blocks) ASSERT_TRUE(same_bytes(rig.p().memory(), fresh, address, length)) << k;
+  }
 }

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include <filesystem>
 
 #include "memory/configuration.hpp"
+#include "settings/config_backup.hpp"
 #include "settings/ui/frame/file_actions.hpp"
 #include "settings/ui/frame/job_outcome.hpp"
 #include "settings/ui/frame/panel_connection.hpp"
@@ -118,7 +120,7 @@ void TQDevSettingsForm::wire() {
 
 void TQDevSettingsForm::apply_states() {
   const bool busy = connection_->running();
-  actions_->apply_states(busy, mode_);
+  actions_->apply_states(busy, mode_, write_ready_, busy && connection_->cancel_requested());
   navigator_->setEnabled(!busy);
   service_->set_panel_buttons_enabled(!busy && mode_ == Mode::connected);
 }
@@ -126,7 +128,9 @@ void TQDevSettingsForm::apply_states() {
 void TQDevSettingsForm::start_job(JobKind kind) {
   const bool busy_cursor = kind != JobKind::connect;  // connecting goes on into a read
   if (busy_cursor) QApplication::setOverrideCursor(Qt::BusyCursor);
+  if (kind == JobKind::connect) write_ready_ = false;  // a panel found anew: its read comes first
   connection_->start(kind, *config_, [this, busy_cursor](JobKind finished, const Result<>& result) {
+    close_cancel_question();
     apply_states();  // the actions the outcome runs must be enabled again first
     if (busy_cursor) QApplication::restoreOverrideCursor();
     JobOutcome(*this).finished(finished, result);
@@ -174,6 +178,7 @@ void TQDevSettingsForm::showEvent(QShowEvent* event) {
   config_ = std::make_unique<memory::Configuration>();
   navigator_->reset();
   dirty_ = false;
+  write_ready_ = false;
   std::error_code ec;
   std::filesystem::create_directories(context_.folder("Conf"), ec);
   if (context_.preferences().default_mode == 0) {
@@ -281,17 +286,42 @@ void TQDevSettingsForm::MenuReadActionExecute() {
 
 void TQDevSettingsForm::MenuWriteActionExecute() {
   if (transfer_running() || !config_) return;
+  // Images made for another device go to this panel only when the user says so.
+  if (auto r = settings::check_device_for_writing(config_->device, connection_->found()); !r) {
+    if (!ui().ask(this, BoxIcon::warning, caption_system(), qs(settings::device_mismatch_question(r.error())))) {
+      status_->set_activity_text(QStringLiteral("Запись отменена: ") + qs(r.error().text));
+      return;
+    }
+  }
   if (auto r = connection_->ensure_link(); !r) return;
   start_job(JobKind::write_all);
 }
 
 void TQDevSettingsForm::cancel_transfer() {
-  if (!transfer_running()) return;
-  if (connection_->running_job() == JobKind::write_all &&
-      !ui().ask(this, BoxIcon::warning, caption_system(),
-                QStringLiteral("Прервать запись? Прибор останется записан частично, запись нужно будет повторить.")))
-    return;
+  if (!transfer_running() || connection_->cancel_requested() || cancel_question_open_) return;
+  if (connection_->running_job() == JobKind::write_all) {
+    const unsigned job = connection_->job_serial();
+    // While the write still reads the panel for its backup, stopping loses nothing.
+    const QString question =
+        connection_->writing()
+            ? QStringLiteral("Прервать запись? Прибор останется записан частично, запись нужно будет повторить.")
+            : QStringLiteral("Прервать запись? В прибор ещё ничего не записано: идёт сохранение копии его настроек.");
+    cancel_question_open_ = true;
+    const bool yes = ui().ask(this, BoxIcon::warning, caption_system(), question);
+    cancel_question_open_ = false;
+    // The write may have ended while the question was open; its outcome is shown already.
+    if (!yes || !transfer_running() || connection_->job_serial() != job) return;
+  }
   connection_->request_cancel();
+  status_->set_activity_text(QStringLiteral("Прерывание обмена с прибором..."));
+  apply_states();
+}
+
+void TQDevSettingsForm::close_cancel_question() {
+  if (!cancel_question_open_) return;
+  // The question is a box of this window; closing it answers "Нет".
+  for (auto* box : findChildren<QMessageBox*>(Qt::FindDirectChildrenOnly))
+    if (box->isVisible()) box->done(QMessageBox::No);
 }
 
 void TQDevSettingsForm::wait_for_transfer() { connection_->wait(); }
@@ -320,6 +350,7 @@ void TQDevSettingsForm::FileOpenActionExecute() {
   if (transfer_running() || !config_) return;
   if (files_->open(*config_)) {
     dirty_ = false;
+    write_ready_ = true;  // the user chose these images
     reshow_current_page();
   }
 }

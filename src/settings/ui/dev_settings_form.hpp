@@ -64,8 +64,13 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   // Device arrival and removal (libusb hot-plug, or a test).
   void device_arrived();
   void device_removed();
-  // Asks the running transfer to stop (a write asks the user first).
+  // Asks the running transfer to stop (a write asks the user first); the window shows at
+  // once that the transfer is stopping. A question still open when the job ends is closed
+  // and its answer ignored: the status tells how the job ended.
   void cancel_transfer();
+  // The images are meant for the connected panel: read from it (or opened from a file)
+  // since the connect. Only then is "Записать в" offered.
+  bool write_ready() const { return write_ready_; }
   // Blocks until the running transfer has finished and its result was handled (tests).
   void wait_for_transfer();
   // The link the window uses: "usb" or "sim" (the "Виртуальный прибор" entry).
@@ -96,6 +101,8 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   // the truth.
   void drop_connection();
   void reshow_current_page();
+  // Closes the "Прервать запись?" box when the write it asks about has ended.
+  void close_cancel_question();
 
   AppContext& context_;
   std::unique_ptr<memory::Configuration> config_;
@@ -112,6 +119,8 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   bool demo_configuration_ = true;
   bool service_visible_ = false;
   bool dirty_ = false;
+  bool write_ready_ = false;
+  bool cancel_question_open_ = false;
   bool removal_pending_ = false;  // the panel went while a job ran: demo follows the job
 };
 

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "link/session.hpp"
+#include "memory/configuration.hpp"
 #include "link/system_search.hpp"
 #include "settings/ui/dev_settings_form.hpp"
 #include "settings/ui/frame/service_panel.hpp"
@@ -12,12 +13,6 @@
 #include "shell/ui/ui_services.hpp"
 
 namespace vq::gui {
-namespace {
-
-bool is_cancel(const Error& e) { return e.text == link::kTextCancelled; }
-
-}  // namespace
-
 QString error_text(const Error& e) {
   QString text = qs(e.text);
   if (!e.detail.empty()) text += QStringLiteral("\n\n") + qs(e.detail);
@@ -31,7 +26,7 @@ void JobOutcome::finished(JobKind kind, const Result<>& result) {
   }
   const Error& e = result.error();
   if (kind != JobKind::connect) w_.status_->set_gauge(0);
-  if (is_cancel(e)) {
+  if (link::is_cancel(e)) {
     w_.status_->set_activity_text(qs(e.text));
     switch (kind) {
       case JobKind::connect:
@@ -41,7 +36,8 @@ void JobOutcome::finished(JobKind kind, const Result<>& result) {
         w_.reshow_current_page();
         break;
       case JobKind::write_all:  // the panel is partly written: say so louder
-        ui().show_message(&w_, BoxIcon::warning, caption_system(), error_text(e));
+        if (w_.connection_->writing())
+          ui().show_message(&w_, BoxIcon::warning, caption_system(), error_text(e) + backup_note(QStringLiteral("\n\n")));
         break;
     }
     return;
@@ -54,12 +50,14 @@ void JobOutcome::finished(JobKind kind, const Result<>& result) {
     case JobKind::connect:
       connect_failed(e);
       break;
-    case JobKind::read_all:
+    case JobKind::read_all:  // the images are the ones the window had: nothing to undo
+      w_.status_->set_activity_text(qs(e.text));
       ui().show_message(&w_, BoxIcon::error, caption_system(), error_text(e));
       w_.reshow_current_page();
       break;
     case JobKind::write_all:
-      ui().show_message(&w_, BoxIcon::error, caption_system(), error_text(e));
+      w_.status_->set_activity_text(qs(e.text));
+      ui().show_message(&w_, BoxIcon::error, caption_system(), error_text(e) + backup_note(QStringLiteral("\n\n")));
       break;
   }
 }
@@ -75,14 +73,24 @@ void JobOutcome::succeeded(JobKind kind) {
       w_.MenuReadActionExecute();  // connecting always reads everything
       break;
     case JobKind::read_all:
+      // The fresh images replace the window's only now that every table came.
+      if (auto fresh = w_.connection_->take_read()) w_.config_ = std::move(fresh);
       w_.demo_configuration_ = false;
+      w_.write_ready_ = true;
       w_.dirty_ = false;
       w_.reshow_current_page();
       break;
     case JobKind::write_all:
       w_.dirty_ = false;
+      w_.status_->set_activity_text(m(15088) + backup_note(QStringLiteral(" ")));
       break;
   }
+}
+
+QString JobOutcome::backup_note(const QString& separator) const {
+  const auto& path = w_.connection_->backup();
+  if (path.empty()) return {};
+  return separator + QStringLiteral("Прежние настройки прибора сохранены в ") + QString::fromStdString(path.string());
 }
 
 void JobOutcome::connect_failed(const Error& e) {

@@ -28,6 +28,8 @@ class JobOutcome {
   bool report_discovery(const Error& e);
   // "Разорвать связь", then "Демо", each only where offered.
   void leave_for_demo();
+  // Where the write kept the panel's configuration, after `separator`; empty without one.
+  QString backup_note(const QString& separator) const;
 
   TQDevSettingsForm& w_;
 };

@@ -5,6 +5,7 @@
 #include "link/trace.hpp"
 #include "link/usb_link.hpp"
 #include "memory/configuration.hpp"
+#include "settings/config_backup.hpp"
 #include "settings/full_transfer.hpp"
 #include "settings/ui/frame/transfer_runner.hpp"
 #include "shell/ui/app_context.hpp"
@@ -69,24 +70,50 @@ void PanelConnection::drop_link() {
 }
 
 bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done done) {
+  if (runner_->running()) return false;
   using Job = std::function<Result<>(link::Session&, link::Progress&)>;
   Job job;
-  memory::Configuration* c = &config;
   switch (kind) {
     case JobKind::connect:
-      job = [c, found = &found_](link::Session& s, link::Progress& progress) -> Result<> {
+      // The window's configuration keeps its device until a read replaces it whole.
+      job = [found = &found_](link::Session& s, link::Progress& progress) -> Result<> {
         s.link.close();  // a fresh search every time
-        auto r = settings::connect_for_settings(s, *c, &progress);
+        memory::IdentifiedDevice device;
+        auto r = settings::connect_for_settings(s, device, &progress);
         if (!r) return std::unexpected(r.error());
         *found = *r;
         return {};
       };
       break;
     case JobKind::read_all:
-      job = [c](link::Session& s, link::Progress& progress) { return settings::read_all(s, *c, &progress); };
+      read_.reset();
+      job = [read = &read_, device = settings::identified_device(found_)](link::Session& s,
+                                                                           link::Progress& progress) -> Result<> {
+        auto fresh = settings::read_configuration(s, device, &progress);
+        if (!fresh) return std::unexpected(fresh.error());
+        *read = std::make_unique<memory::Configuration>(std::move(*fresh));
+        return {};
+      };
       break;
     case JobKind::write_all:
-      job = [c](link::Session& s, link::Progress& progress) { return settings::write_all(s, *c, &progress); };
+      // The panel's own configuration is kept before anything of it is written over.
+      backup_.clear();
+      writing_ = false;
+      job = [this, c = &config, conf = context_.folder("Conf")](link::Session& s,
+                                                                 link::Progress& progress) -> Result<> {
+        progress.status("Сохранение копии настроек прибора...");
+        auto saved = settings::backup_panel_configuration(s, conf, &progress);
+        if (!saved) {
+          // A cancel during the backup's read is a cancel, whatever text the backup gave it.
+          if (link::is_cancel(saved.error()) || progress.cancelled()) return fail(std::string(link::kTextCancelled));
+          Error e = saved.error();
+          e.text = "Не удалось сохранить копию настроек прибора: " + e.text + "; ничего не записано";
+          return fail(e);
+        }
+        backup_ = *saved;
+        writing_ = true;
+        return settings::write_all(s, *c, &progress);
+      };
       break;
   }
   link::UsbLink* l = usb_link_.get();
@@ -102,13 +129,20 @@ bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done do
         running_job_.reset();
         done(kind, r);
       });
-  if (started) running_job_ = kind;
+  if (started) {
+    running_job_ = kind;
+    ++job_serial_;
+  }
   return started;
 }
+
+std::unique_ptr<memory::Configuration> PanelConnection::take_read() { return std::move(read_); }
 
 bool PanelConnection::running() const { return runner_->running(); }
 
 void PanelConnection::request_cancel() { runner_->request_cancel(); }
+
+bool PanelConnection::cancel_requested() const { return runner_->cancel_requested(); }
 
 void PanelConnection::wait() { runner_->wait(); }
 

@@ -2,6 +2,8 @@
 // The settings window's way to the panel: the link for the chosen device (made again when
 // the device changes), and the three jobs that run on the worker thread — connect (which
 // checks the firmware), read everything, write everything. One job at a time.
+#include <atomic>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -44,14 +46,25 @@ class PanelConnection {
   // Closes and forgets the link: the next exchange makes one for the new device.
   void drop_link();
 
-  // Runs a job against `config` (which must outlive it). False when one runs already.
+  // Runs a job. A write sends `config` (which must outlive it); connect and read leave it
+  // alone: a read fills fresh images, taken with take_read() once it completed. False
+  // when a job runs already.
   bool start(JobKind kind, memory::Configuration& config, Done done);
   bool running() const;
   // The job running now, if any.
   std::optional<JobKind> running_job() const { return running_job_; }
+  // Counts the jobs started: tells a question about one job from the next.
+  unsigned job_serial() const { return job_serial_; }
   // What the last successful connect found.
   const link::SystemInfo& found() const { return found_; }
+  // Where the write job kept the panel's configuration before writing (empty: not kept).
+  const std::filesystem::path& backup() const { return backup_; }
+  // The running write has begun to send (its backup is done).
+  bool writing() const { return writing_; }
+  // The configuration the last completed read filled (once; null otherwise).
+  std::unique_ptr<memory::Configuration> take_read();
   void request_cancel();
+  bool cancel_requested() const;
   // Blocks until the running job's `done` has run (tests, closing the window).
   void wait();
   // Progress, status and trace signals of the jobs.
@@ -65,7 +78,11 @@ class PanelConnection {
   std::unique_ptr<link::FileTrace> file_trace_;
   std::string link_device_;  // the device the link was made for
   std::optional<JobKind> running_job_;
+  unsigned job_serial_ = 0;
   link::SystemInfo found_;   // written by the connect job, read after it finished
+  std::unique_ptr<memory::Configuration> read_;  // written by a read job that completed
+  std::filesystem::path backup_;                 // written by the write job, read after it
+  std::atomic<bool> writing_{false};
 };
 
 // The ids the hot-plug watcher listens for: the command line's, else the environment's.

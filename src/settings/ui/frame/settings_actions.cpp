@@ -128,12 +128,12 @@ QToolBar* SettingsActions::make_toolbar(QWidget* window, QWidget* trailing) cons
   return toolbar;
 }
 
-void SettingsActions::apply_states(bool busy, WindowMode mode) const {
+void SettingsActions::apply_states(bool busy, WindowMode mode, bool write_ready, bool cancelling) const {
   const bool connected = mode == WindowMode::connected;
   connect->setEnabled(!busy && mode == WindowMode::online_disconnected);
   disconnect->setEnabled(!busy && connected);
   read->setEnabled(!busy && connected);
-  write->setEnabled(!busy && connected);
+  write->setEnabled(!busy && connected && write_ready);
   demo->setEnabled(!busy);
   online->setEnabled(!busy);
   file_open->setEnabled(!busy);
@@ -141,8 +141,9 @@ void SettingsActions::apply_states(bool busy, WindowMode mode) const {
   close_form->setEnabled(!busy);
   port_usb->setEnabled(!busy && !connected);
   port_virtual->setEnabled(!busy && !connected);
-  cancel->setEnabled(busy);
+  cancel->setEnabled(busy && !cancelling);
   cancel->setVisible(busy);
+  cancel->setText(busy && cancelling ? QStringLiteral("Прерывается...") : QStringLiteral("Отмена"));
 }
 
 void SettingsActions::mark_port(const std::string& device) const {

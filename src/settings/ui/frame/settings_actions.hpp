@@ -24,8 +24,10 @@ class SettingsActions {
   // The toolbar, with `trailing` (the gauge) at its right end after "Отмена".
   QToolBar* make_toolbar(QWidget* window, QWidget* trailing) const;
 
-  // Enabled states for a state of the window; while a transfer runs only "Отмена".
-  void apply_states(bool busy, WindowMode mode) const;
+  // Enabled states for a state of the window; while a transfer runs only "Отмена", and
+  // once a cancel was asked that too is off and says the transfer is stopping. "Записать в"
+  // also needs images meant for the connected panel (`write_ready`).
+  void apply_states(bool busy, WindowMode mode, bool write_ready, bool cancelling) const;
   // "Порт связи" marks the entry naming `device`; a bridge address marks neither.
   void mark_port(const std::string& device) const;
 
