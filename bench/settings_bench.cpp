@@ -45,7 +45,7 @@ void BM_ReadAllWriteAll_UnixBridge(benchmark::State& state) {
   read_write(state, usb, pacing);
 }
 
-// Our time per operation next to the fixed waits the real panel gets with pacing spec.
+// Our time per operation next to the fixed waits the real panel gets with pacing panel.
 void overhead(benchmark::State& state, bool write) {
   auto panel = std::make_shared<sim::VirtualPanel>();
   link::UsbLink usb(std::make_shared<sim::SimEndpoint>(panel));

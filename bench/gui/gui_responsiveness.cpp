@@ -1,7 +1,7 @@
 // How long the settings window's GUI thread is ever blocked while it connects to the
 // virtual panel and reads everything. A 1 ms heartbeat timer records the longest gap
 // between its ticks; the read itself runs on the window's worker thread.
-//   vq_gui_responsiveness [--pacing none|spec] [--runs N]
+//   vq_gui_responsiveness [--pacing none|panel] [--runs N]
 #include <QApplication>
 #include <QAction>
 #include <QElapsedTimer>

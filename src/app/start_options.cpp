@@ -41,8 +41,8 @@ struct OptionSet {
                             QStringLiteral("URI"), QStringLiteral("usb")};
   QCommandLineOption data_dir{QStringLiteral("data-dir"), QStringLiteral("Папка данных (Conf, Base, Report, Help)."),
                               QStringLiteral("DIR")};
-  QCommandLineOption pacing{QStringLiteral("pacing"), QStringLiteral("Паузы протокола: spec или none."),
-                            QStringLiteral("spec|none")};
+  QCommandLineOption pacing{QStringLiteral("pacing"), QStringLiteral("Паузы протокола: panel (как нужно настоящему прибору) или none."),
+                            QStringLiteral("panel|none")};
   QCommandLineOption timeout{QStringLiteral("timeout"), QStringLiteral("Время ожидания ответа, мс."),
                              QStringLiteral("MS")};
   QCommandLineOption trace{QStringLiteral("trace"), QStringLiteral("Писать протокол обмена в файл."),
@@ -77,8 +77,8 @@ Result<StartOptions> parse_start_options(const QStringList& args) {
   if (parser.isSet(set.data_dir)) o.data_dir = std::filesystem::path(to_std(parser.value(set.data_dir)));
   if (parser.isSet(set.pacing)) {
     const QString pacing = parser.value(set.pacing);
-    if (pacing != QLatin1String("spec") && pacing != QLatin1String("none"))
-      return fail("Неизвестный режим пауз \"" + to_std(pacing) + "\": нужно spec или none");
+    if (pacing != QLatin1String("panel") && pacing != QLatin1String("none"))
+      return fail("Неизвестный режим пауз \"" + to_std(pacing) + "\": нужно panel или none");
     o.pacing = to_std(pacing);
   }
   if (parser.isSet(set.timeout)) {

@@ -13,7 +13,7 @@ namespace vq::cli {
 
 struct GlobalOptions {
   std::string device = "usb";
-  std::string pacing;  // empty: "spec" for usb, "none" otherwise
+  std::string pacing;  // empty: "panel" for usb, "none" otherwise
   int timeout_ms = 2000;
   std::string trace_file;
   std::optional<std::filesystem::path> data_dir;

@@ -80,7 +80,7 @@ Result<Rs485Link> open_rs485(const GlobalOptions& g) {
   auto adapter = link::rs485::open_adapter(g.rs485);
   if (!adapter) return fail(Error{0, 15034, shell::msg(15034), adapter.error().full()});
   l.adapter = std::move(*adapter);
-  auto pacing = link::make_pacing(g.pacing.empty() ? "spec" : g.pacing);
+  auto pacing = link::make_pacing(g.pacing.empty() ? "panel" : g.pacing);
   if (!pacing) return std::unexpected(pacing.error());
   l.pacing = std::move(*pacing);
   if (!g.trace_file.empty()) l.trace = std::make_unique<link::FileTrace>(g.trace_file);

@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
   app.add_option("--device", g.device,
                  "Where the panel is: usb, sim (built-in virtual panel with demo contents), sim:empty, tcp:HOST:PORT or unix:PATH (link bridge)")
       ->capture_default_str();
-  app.add_option("--pacing", g.pacing, "Protocol waits: spec (as the panel needs) or none; default spec for usb")
-      ->check(CLI::IsMember({"spec", "none"}));
+  app.add_option("--pacing", g.pacing, "Protocol waits: panel (as a real panel needs them) or none; default panel for usb")
+      ->check(CLI::IsMember({"panel", "none"}));
   app.add_option("--timeout", g.timeout_ms, "Answer time-out in milliseconds")->capture_default_str();
   app.add_option("--trace", g.trace_file, "Write the exchange's diagnostic lines to FILE");
   app.add_option("--data-dir", g.data_dir, "Data folder (Conf, Base, Report)");

@@ -5,12 +5,12 @@
 
 namespace vq::link {
 
-void SpecPacing::wait(std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }
+void PanelPacing::wait(std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }
 
 Result<std::unique_ptr<Pacing>> make_pacing(std::string_view name) {
-  if (name == "spec") return std::make_unique<SpecPacing>();
+  if (name == "panel") return std::make_unique<PanelPacing>();
   if (name == "none") return std::make_unique<NoPacing>();
-  return fail("Неизвестный режим пауз: " + std::string(name) + " (ожидается spec или none)");
+  return fail("Неизвестный режим пауз: " + std::string(name) + " (ожидается panel или none)");
 }
 
 }  // namespace vq::link

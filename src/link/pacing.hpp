@@ -17,7 +17,7 @@ class Pacing {
 };
 
 // The waits as written: the real panel needs them.
-class SpecPacing final : public Pacing {
+class PanelPacing final : public Pacing {
  public:
   void wait(std::chrono::milliseconds ms) override;
 };
@@ -39,7 +39,7 @@ class RecordingPacing final : public Pacing {
   std::vector<std::chrono::milliseconds> waits;
 };
 
-// "spec" or "none".
+// "panel" (the waits a real panel needs) or "none".
 Result<std::unique_ptr<Pacing>> make_pacing(std::string_view name);
 
 }  // namespace vq::link

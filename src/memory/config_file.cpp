@@ -124,7 +124,7 @@ std::expected<std::vector<Entry>, std::string> check_file(ByteView bytes) {
                         ", размер файла " + num(size) + ")");
     // The page list copies exactly one page from each page image.
     if (slots[s].is_page && length != kPageSize)
-      return unexpected(entry + " (таблица " + num(spec(static_cast<PageId>(slots[s].index)).table) +
+      return unexpected(entry + " (таблица " + num(layout(static_cast<PageId>(slots[s].index)).table) +
                         ") должна быть длиной " + num(kPageSize) + " байт, а не " + num(length));
     entries.push_back({s, at, get_u32(bytes, at + 4), length});
   }
@@ -266,7 +266,7 @@ Result<std::vector<std::size_t>> configuration_file_slots(ByteView bytes) {
 
 std::string_view config_slot_name(std::size_t slot) {
   const auto& s = config_slots()[slot];
-  return s.is_page ? spec(static_cast<PageId>(s.index)).name : spec(static_cast<ImageId>(s.index)).name;
+  return s.is_page ? layout(static_cast<PageId>(s.index)).name : layout(static_cast<ImageId>(s.index)).name;
 }
 
 }  // namespace vq::memory

@@ -53,7 +53,7 @@ class Configuration {
   std::array<PageListEntry, kPageListEntries>& page_list() { return page_list_; }
   const std::array<PageListEntry, kPageListEntries>& page_list() const { return page_list_; }
   PageListEntry& page_list_entry(PageId id) {
-    return page_list_[static_cast<std::size_t>(spec(id).page_list_entry)];
+    return page_list_[static_cast<std::size_t>(layout(id).page_list_entry)];
   }
 
   IdentifiedDevice device;

@@ -6,7 +6,7 @@ namespace vq::memory {
 namespace {
 
 using I = ImageId;
-constexpr std::array<ImageSpec, kImageCount> kImages = {{
+constexpr std::array<ImageLayout, kImageCount> kImages = {{
     {I::partitions, "partitions", 0x000040, 192, 1, 1},
     {I::entry_exit_delays, "entry_exit_delays", 0x147000, 192, 2, 2},
     {I::auto_arm_times, "auto_arm_times", 0x004100, 96, 3, 3},
@@ -38,7 +38,7 @@ constexpr std::array<ImageSpec, kImageCount> kImages = {{
 }};
 
 using P = PageId;
-constexpr std::array<PageSpec, kPageCount> kPages = {{
+constexpr std::array<PageLayout, kPageCount> kPages = {{
     {P::phone_numbers, "phone_numbers", 30, 0x10AE00, 1},
     {P::recipient_partitions, "recipient_partitions", 33, 0x10B400, 2},
     {P::recipients, "recipients", 34, 0x10B600, 3},
@@ -88,7 +88,7 @@ constexpr std::array<ConfigSlot, kConfigSlotsUsed> kSlots = {{
 }};
 
 template <std::size_t N>
-std::array<ImageId, N> ordered(int ImageSpec::*field) {
+std::array<ImageId, N> ordered(int ImageLayout::*field) {
   std::array<ImageId, N> out{};
   for (const auto& s : kImages)
     if (s.*field > 0) out[static_cast<std::size_t>(s.*field - 1)] = s.id;
@@ -97,20 +97,20 @@ std::array<ImageId, N> ordered(int ImageSpec::*field) {
 
 }  // namespace
 
-const std::array<ImageSpec, kImageCount>& images() { return kImages; }
-const std::array<PageSpec, kPageCount>& pages() { return kPages; }
-const ImageSpec& spec(ImageId id) { return kImages[static_cast<std::size_t>(id)]; }
-const PageSpec& spec(PageId id) { return kPages[static_cast<std::size_t>(id)]; }
+const std::array<ImageLayout, kImageCount>& images() { return kImages; }
+const std::array<PageLayout, kPageCount>& pages() { return kPages; }
+const ImageLayout& layout(ImageId id) { return kImages[static_cast<std::size_t>(id)]; }
+const PageLayout& layout(PageId id) { return kPages[static_cast<std::size_t>(id)]; }
 const std::array<PageListSlot, kPageListEntries>& page_list_layout() { return kPageList; }
 const std::array<ConfigSlot, kConfigSlotsUsed>& config_slots() { return kSlots; }
 
 const std::array<ImageId, kImageCount>& read_order() {
-  static const auto order = ordered<kImageCount>(&ImageSpec::read_order);
+  static const auto order = ordered<kImageCount>(&ImageLayout::read_order);
   return order;
 }
 
 const std::array<ImageId, kImageCount - 1>& write_order() {
-  static const auto order = ordered<kImageCount - 1>(&ImageSpec::write_order);
+  static const auto order = ordered<kImageCount - 1>(&ImageLayout::write_order);
   return order;
 }
 

@@ -41,7 +41,7 @@ enum class ImageId : std::uint8_t {
 };
 inline constexpr std::size_t kImageCount = 28;
 
-struct ImageSpec {
+struct ImageLayout {
   ImageId id;
   std::string_view name;   // stable English name used in CLI output and JSON
   std::uint32_t address;
@@ -64,7 +64,7 @@ enum class PageId : std::uint8_t {
 inline constexpr std::size_t kPageCount = 9;
 inline constexpr std::uint32_t kPageSize = 512;
 
-struct PageSpec {
+struct PageLayout {
   PageId id;
   std::string_view name;
   std::uint16_t table;
@@ -90,10 +90,10 @@ struct ConfigSlot {
 inline constexpr std::size_t kConfigSlotsUsed = 36;
 inline constexpr std::size_t kConfigSlots = 40;
 
-const std::array<ImageSpec, kImageCount>& images();
-const std::array<PageSpec, kPageCount>& pages();
-const ImageSpec& spec(ImageId id);
-const PageSpec& spec(PageId id);
+const std::array<ImageLayout, kImageCount>& images();
+const std::array<PageLayout, kPageCount>& pages();
+const ImageLayout& layout(ImageId id);
+const PageLayout& layout(PageId id);
 const std::array<PageListSlot, kPageListEntries>& page_list_layout();
 const std::array<ConfigSlot, kConfigSlotsUsed>& config_slots();
 

@@ -196,8 +196,8 @@ std::vector<ReportPart> report_parts(const Configuration& c, const ReportOptions
   ReportPart raw;
   for (const auto& slot : memory::config_slots()) {
     if (slot.is_page ? page_decoded[slot.index] : image_decoded[slot.index]) continue;
-    const auto name = slot.is_page ? memory::spec(static_cast<PageId>(slot.index)).name
-                                   : memory::spec(static_cast<ImageId>(slot.index)).name;
+    const auto name = slot.is_page ? memory::layout(static_cast<PageId>(slot.index)).name
+                                   : memory::layout(static_cast<ImageId>(slot.index)).name;
     raw.sections.push_back(raw_section(name, c.slot(slot)));
   }
   parts.push_back(std::move(raw));
@@ -239,8 +239,8 @@ std::vector<std::string> diff_configurations(const Configuration& a, const Confi
     // differ: when a decoding names no change, its tables speak for themselves.
     if (part_lines.empty()) {
       for (auto id : parts_a[i].images)
-        raw_byte_lines(memory::spec(id).name, a.image(id), b.image(id), part_lines);
-      for (auto id : parts_a[i].pages) raw_byte_lines(memory::spec(id).name, a.page(id), b.page(id), part_lines);
+        raw_byte_lines(memory::layout(id).name, a.image(id), b.image(id), part_lines);
+      for (auto id : parts_a[i].pages) raw_byte_lines(memory::layout(id).name, a.page(id), b.page(id), part_lines);
     }
     lines.insert(lines.end(), part_lines.begin(), part_lines.end());
   }

@@ -242,7 +242,7 @@ Result<Configuration> read_configuration(link::Session& s, const memory::Identif
       const Error& e = r.error();
       if (link::is_cancel(e)) return fail(e);
       percent(progress, 0);
-      return fail(Error{e.code, e.message_id, e.text, std::string(memory::spec(id).name) + ": " + e.detail});
+      return fail(Error{e.code, e.message_id, e.text, std::string(memory::layout(id).name) + ": " + e.detail});
     }
     gauge.end();
   }
@@ -300,7 +300,7 @@ Result<> write_all(link::Session& s, Configuration& config, link::Progress* prog
     if (auto r = link::WriteBlockToPanel(s, image.start_address(), image.data(), &gauge); !r) {
       Error e = r.error();
       if (link::is_cancel(e)) return fail(partly(e, true));
-      e.detail = std::string(memory::spec(order[i]).name) + ": " + e.detail;
+      e.detail = std::string(memory::layout(order[i]).name) + ": " + e.detail;
       return fail(partly(e, false));
     }
     gauge.end();
@@ -364,10 +364,10 @@ Result<std::vector<Difference>> verify_written(link::Session& s, const Configura
     if (auto r = link::ReadBlockFromPanel(s, image.start_address(), back, &gauge); !r) {
       if (link::is_cancel(r.error())) return std::unexpected(r.error());
       return fail(Error{r.error().code, r.error().message_id, r.error().text,
-                        std::string(memory::spec(id).name) + ": " + r.error().detail});
+                        std::string(memory::layout(id).name) + ": " + r.error().detail});
     }
     gauge.end();
-    compare(memory::spec(id).name, image.start_address(), back);
+    compare(memory::layout(id).name, image.start_address(), back);
   }
   return diffs;
 }

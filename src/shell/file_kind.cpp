@@ -30,8 +30,8 @@ std::uint64_t offset_at(ByteView b, std::size_t field) { return get_u32(b, 8 + 4
 
 std::uint32_t slot_address(std::size_t slot) {
   const auto& s = memory::config_slots()[slot];
-  return s.is_page ? memory::spec(static_cast<memory::PageId>(s.index)).address
-                   : memory::spec(static_cast<memory::ImageId>(s.index)).address;
+  return s.is_page ? memory::layout(static_cast<memory::PageId>(s.index)).address
+                   : memory::layout(static_cast<memory::ImageId>(s.index)).address;
 }
 
 enum class EntryCheck { ok, beyond_view, broken };

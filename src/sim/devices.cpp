@@ -35,6 +35,6 @@ Result<std::shared_ptr<link::Endpoint>> open_device(std::string_view uri, const 
               "»: ожидается usb, sim, sim:empty, tcp:HOST:PORT или unix:PATH");
 }
 
-std::string default_pacing(std::string_view uri) { return uri == "usb" ? "spec" : "none"; }
+std::string default_pacing(std::string_view uri) { return uri == "usb" ? "panel" : "none"; }
 
 }  // namespace vq::sim

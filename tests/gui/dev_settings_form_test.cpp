@@ -91,7 +91,7 @@ class DevSettingsFormTest : public QObject {
   }
   // The same virtual panel with the real waits: long enough to stop mid-way.
   void use_real_waits() {
-    ctx_.pacing = "spec";
+    ctx_.pacing = "panel";
     form_->set_device("usb");
     form_->set_device("sim");  // a new link with the new pacing
   }
@@ -241,7 +241,7 @@ class DevSettingsFormTest : public QObject {
       const auto& image = config->image(id);
       const auto d = image.data();
       QVERIFY2(std::equal(d.begin(), d.end(), memory.begin() + image.start_address()),
-               std::string(memory::spec(id).name).c_str());
+               std::string(memory::layout(id).name).c_str());
     }
     QCOMPARE(form_->gauge(), 0);
     // The exchange reached the hidden log.
@@ -348,7 +348,7 @@ class DevSettingsFormTest : public QObject {
 
   void a_running_transfer_disables_everything_and_can_be_cancelled() {
     connect_and_read();
-    ctx_.pacing = "spec";  // the real waits make the read long enough to stop
+    ctx_.pacing = "panel";  // the real waits make the read long enough to stop
     form_->set_device("usb");
     form_->set_device("sim");  // a new link with the new pacing
     action("MenuOnlineAction")->trigger();
@@ -429,7 +429,7 @@ class DevSettingsFormTest : public QObject {
     };
     connect_and_read();
     edit_images();
-    const auto address = memory::spec(memory::ImageId::control_times).address + 3;
+    const auto address = memory::layout(memory::ImageId::control_times).address + 3;
     const auto edited = form_->configuration()->image(memory::ImageId::control_times).byte_at(3);
     auto late = std::make_unique<LateUi>();
     late->form = form_.get();

@@ -82,7 +82,7 @@ TEST(UsbLink, ReadsTakeFromOneAnswerAtATime) {
 }
 
 TEST(Pacing, NamesAndRecording) {
-  EXPECT_TRUE(make_pacing("spec"));
+  EXPECT_TRUE(make_pacing("panel"));
   EXPECT_TRUE(make_pacing("none"));
   auto bad = make_pacing("fast");
   ASSERT_FALSE(bad);

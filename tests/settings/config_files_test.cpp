@@ -33,7 +33,7 @@ void fill_panel(sim::VirtualPanel& p) {
     for (std::uint32_t i = 0; i < s.length; ++i) mem[s.address + i] = static_cast<std::uint8_t>(i * 5 + s.length);
   for (const auto& s : pages())
     for (std::uint32_t i = 0; i < kPageSize; ++i) mem[s.address + i] = static_cast<std::uint8_t>(i + s.table);
-  mem[spec(PageId::channels).address] = 8;  // all channels in use: the clean-up keeps every byte
+  mem[layout(PageId::channels).address] = 8;  // all channels in use: the clean-up keeps every byte
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ void fill_panel(sim::VirtualPanel& p, std::uint8_t seed) {
       mem[s.address + i] = static_cast<std::uint8_t>(i * 7 + s.address + seed);
   for (const auto& s : pages())
     for (std::uint32_t i = 0; i < kPageSize; ++i) mem[s.address + i] = static_cast<std::uint8_t>(i * 3 + s.table + seed);
-  mem[spec(PageId::channels).address] = 8;  // all eight channels in use: nothing to clean up
+  mem[layout(PageId::channels).address] = 8;  // all eight channels in use: nothing to clean up
 }
 
 bool same_bytes(const Bytes& a, const Bytes& b, std::uint32_t address, std::uint32_t length) {
@@ -187,7 +187,7 @@ TEST(FullTransfer, ServiceTableSendsOnlyTwoBytesFromItsImage) {
   fill_panel(rig.p(), 9);
   Configuration config;
   ASSERT_TRUE(settings::read_all(rig.session(), config));
-  const std::uint32_t base = spec(PageId::service).address;
+  const std::uint32_t base = layout(PageId::service).address;
   const std::uint8_t before5 = rig.p().memory()[base + 5];
 
   auto service = config.page(PageId::service).data();
@@ -309,7 +309,7 @@ TEST(FullTransfer, VerifyReportsEveryDifferingByte) {
   Configuration config;
   ASSERT_TRUE(settings::read_all(rig.session(), config));
   ASSERT_TRUE(settings::write_all(rig.session(), config));
-  const auto& pw = spec(ImageId::first_password);
+  const auto& pw = layout(ImageId::first_password);
   rig.p().memory()[pw.address + 2] ^= 0xFF;
   const std::uint8_t found = rig.p().memory()[pw.address + 2];
   auto diffs = settings::verify_written(rig.session(), config);
@@ -386,7 +386,7 @@ TEST(FullTransfer, ACancelledReadLeavesTheConfigurationAsItWas) {
   ASSERT_TRUE(settings::read_all(rig.session(), config));
   EXPECT_TRUE(std::equal(config.image(ImageId::control_times).data().begin(),
                          config.image(ImageId::control_times).data().end(),
-                         rig.p().memory().begin() + spec(ImageId::control_times).address));
+                         rig.p().memory().begin() + layout(ImageId::control_times).address));
 }
 
 TEST(FullTransfer, AFailedReadLeavesTheConfigurationAsItWas) {
