@@ -16,6 +16,7 @@
 #include "settings/config_report.hpp"
 #include "settings/full_transfer.hpp"
 #include "util/atomic_file.hpp"
+#include "util/terminal_text.hpp"
 
 namespace vq::cli {
 namespace {
@@ -124,7 +125,7 @@ int config_get(const ConfigOptions& o) {
   const auto* field = settings::find_field(report, o.key);
   if (!field)
     return report_failure(Error{0, 0, "Нет такого ключа: " + o.key + " (ключи перечислены в docs/config-keys.md)", {}});
-  std::printf("%s\n", field->value.c_str());
+  std::printf("%s\n", terminal_safe(field->value).c_str());
   return 0;
 }
 
@@ -134,7 +135,7 @@ int config_diff(const ConfigOptions& o) {
   auto b = load_file(o.other);
   if (!b) return report_failure(b.error());
   const auto lines = settings::diff_configurations(*a, *b, {true});
-  for (const auto& l : lines) std::printf("%s\n", l.c_str());
+  for (const auto& l : lines) std::printf("%s\n", terminal_safe(l).c_str());
   if (lines.empty()) std::printf("Конфигурации совпадают\n");
   return 0;
 }

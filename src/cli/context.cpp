@@ -6,6 +6,7 @@
 #include "shell/data_folders.hpp"
 #include "util/atomic_file.hpp"
 #include "sim/devices.hpp"
+#include "util/terminal_text.hpp"
 
 namespace vq::cli {
 namespace {
@@ -14,9 +15,17 @@ std::string g_trace_failure;  // the first trace of this run that lost lines
 
 }  // namespace
 
-Context::~Context() {
-  if (trace_ && !trace_->ok() && g_trace_failure.empty()) g_trace_failure = trace_->failure();
+void remember_trace_failure(const link::FileTrace* trace) {
+  if (trace && !trace->ok() && g_trace_failure.empty()) g_trace_failure = trace->failure();
 }
+
+Result<std::unique_ptr<link::FileTrace>> open_trace_file(const std::string& path) {
+  auto trace = std::make_unique<link::FileTrace>(path);
+  if (!trace->ok()) return fail(trace->failure());  // told here, not again when the command ends
+  return trace;
+}
+
+Context::~Context() { remember_trace_failure(trace_.get()); }
 
 Result<std::unique_ptr<Context>> Context::open(const GlobalOptions& o) {
   std::unique_ptr<Context> c(new Context());
@@ -33,12 +42,9 @@ Result<std::unique_ptr<Context>> Context::open(const GlobalOptions& o) {
   c->pacing_ = std::move(*pacing);
 
   if (!o.trace_file.empty()) {
-    c->trace_ = std::make_unique<link::FileTrace>(o.trace_file);
-    if (!c->trace_->ok()) {
-      const std::string why = c->trace_->failure();
-      c->trace_.reset();  // told here, not again when the command ends
-      return fail(why);
-    }
+    auto trace = open_trace_file(o.trace_file);
+    if (!trace) return std::unexpected(trace.error());
+    c->trace_ = std::move(*trace);
   }
 
   c->data_dir_ = shell::resolve_data_dir(o.data_dir);
@@ -62,7 +68,7 @@ int finish_command(int status) {
 }
 
 int report_failure(const Error& e) {
-  std::fprintf(stderr, "vantorq-cli: %s\n", e.full().c_str());
+  std::fprintf(stderr, "vantorq-cli: %s\n", terminal_safe(e.full()).c_str());
   return 1;
 }
 

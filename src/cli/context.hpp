@@ -57,4 +57,9 @@ std::string output_name(const std::string& output);
 // disk) fails a command that otherwise succeeded, so a short trace is never taken as whole.
 int finish_command(int status);
 
+// Opens the --trace file; a file that cannot be opened is an error. A trace that later
+// loses lines is told by finish_command() once remember_trace_failure() has seen it.
+Result<std::unique_ptr<link::FileTrace>> open_trace_file(const std::string& path);
+void remember_trace_failure(const link::FileTrace* trace);
+
 }  // namespace vq::cli

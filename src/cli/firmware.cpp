@@ -73,6 +73,9 @@ struct Rs485Link {
   std::unique_ptr<link::Pacing> pacing;
   std::unique_ptr<link::FileTrace> trace;
   std::unique_ptr<link::rs485::Rs485Session> session;
+  Rs485Link() = default;
+  Rs485Link(Rs485Link&&) = default;
+  ~Rs485Link() { remember_trace_failure(trace.get()); }
 };
 
 Result<Rs485Link> open_rs485(const GlobalOptions& g) {
@@ -83,7 +86,11 @@ Result<Rs485Link> open_rs485(const GlobalOptions& g) {
   auto pacing = link::make_pacing(g.pacing.empty() ? "panel" : g.pacing);
   if (!pacing) return std::unexpected(pacing.error());
   l.pacing = std::move(*pacing);
-  if (!g.trace_file.empty()) l.trace = std::make_unique<link::FileTrace>(g.trace_file);
+  if (!g.trace_file.empty()) {
+    auto trace = open_trace_file(g.trace_file);
+    if (!trace) return std::unexpected(trace.error());
+    l.trace = std::move(*trace);
+  }
   l.session = std::make_unique<link::rs485::Rs485Session>(
       link::rs485::Rs485Session{*l.adapter, *l.pacing, l.trace.get()});
   return l;

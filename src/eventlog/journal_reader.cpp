@@ -62,7 +62,7 @@ Result<JournalRead> read_journal(link::Session& s, link::Progress* progress) {
     Bytes received;
     std::uint64_t counter = 0;
     while (counter < entry.length) {
-      if (progress && progress->cancelled()) return fail(std::string(link::kTextCancelled));
+      if (auto c = link::check_cancel(progress); !c) return std::unexpected(c.error());
       auto n = link::ReadTableDirect(s, static_cast<std::uint16_t>(entry.table),
                                      entry.address + static_cast<std::uint32_t>(counter), received);
       if (!n || *n == 0) {

@@ -18,6 +18,7 @@
 #include <system_error>
 #include <vector>
 
+#include "memory/ini_file.hpp"
 #include "shell/file_kind.hpp"
 #include "util/atomic_file.hpp"
 #include "util/terminal_text.hpp"
@@ -203,56 +204,14 @@ Result<> load_checked(Journal& journal, memory::IdentifiedDevice& device, ByteVi
 // companions of 64 KiB fits in under 48 MB. A larger file is no journal of ours.
 constexpr std::uint64_t kMaxIniFileSize = std::uint64_t{64} << 20;
 
-// The INI rules the old files were read by (the Windows profile functions): "[section]" and
-// "key=value" lines, whole-line ";" and "#" comments, names without regard to ASCII case,
-// the first occurrence of a key wins, values trimmed. Read here line by line over the file's
+// The old files are read by the INI rules (memory/ini_file) line by line over the file's
 // bytes, keeping only what the journal needs: a general INI reader keeps every key of the
 // file and needs some 25 times the file's size.
-std::string_view trim(std::string_view s) {
-  constexpr std::string_view kBlanks = " \t\r\f\v";
-  const auto first = s.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const auto last = s.find_last_not_of(kBlanks);
-  return s.substr(first, last - first + 1);
-}
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool same_name(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
-}
+using memory::ini_integer;
+using memory::ini_names_equal;
 
 bool starts_with_name(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && same_name(s.substr(0, prefix.size()), prefix);
-}
-
-// Decimal with an optional sign, or hex after "0x" / "$", in 64 bits.
-std::optional<std::int64_t> ini_integer(std::string_view s) {
-  bool negative = false;
-  if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-  }
-  int base = 10;
-  if (s.starts_with("0x") || s.starts_with("0X")) {
-    base = 16;
-    s.remove_prefix(2);
-  } else if (s.starts_with('$')) {
-    base = 16;
-    s.remove_prefix(1);
-  }
-  if (s.empty()) return std::nullopt;
-  std::uint64_t magnitude = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), magnitude, base);
-  if (ec != std::errc{} || end != s.data() + s.size()) return std::nullopt;
-  constexpr auto kMaxPositive = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-  if (!negative) {
-    if (magnitude > kMaxPositive) return std::nullopt;
-    return static_cast<std::int64_t>(magnitude);
-  }
-  if (magnitude > kMaxPositive + 1) return std::nullopt;
-  return magnitude == kMaxPositive + 1 ? std::numeric_limits<std::int64_t>::min()
-                                       : -static_cast<std::int64_t>(magnitude);
+  return s.size() >= prefix.size() && ini_names_equal(s.substr(0, prefix.size()), prefix);
 }
 
 // The item index of "<Name>TableItem<i>" as std::to_string(i) writes it, below `limit`.
@@ -270,28 +229,18 @@ std::optional<std::size_t> item_index(std::string_view key, std::string_view ste
 // kLogFileOrder of its "<Name>TableSection" or kJournalTables for any other section.
 template <class F>
 void for_each_key(std::string_view text, F&& line, bool& has_journal_section) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::size_t section = kJournalTables;
-  while (!text.empty()) {
-    const auto eol = text.find('\n');
-    const std::string_view l = trim(text.substr(0, eol));
-    text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
-    if (l.empty() || l.front() == ';' || l.front() == '#') continue;
-    if (l.front() == '[') {
-      // A header without "]" still opens a section.
-      const auto close = l.find(']');
-      const auto name = trim(l.substr(1, close == std::string_view::npos ? l.npos : close - 1));
-      section = kJournalTables;
-      for (std::size_t p = 0; p < kJournalTables; ++p)
-        if (same_name(name, std::string(table_name(kLogFileOrder[p])) + "TableSection")) section = p;
-      if (section == kEventLogPosition) has_journal_section = true;
-      continue;
-    }
-    const auto eq = l.find('=');
-    if (eq == std::string_view::npos || section == kJournalTables) continue;
-    const auto key = trim(l.substr(0, eq));
-    if (!key.empty()) line(section, key, trim(l.substr(eq + 1)));
-  }
+  memory::for_each_ini_line(
+      text,
+      [&](std::string_view name) {
+        section = kJournalTables;
+        for (std::size_t p = 0; p < kJournalTables; ++p)
+          if (ini_names_equal(name, std::string(table_name(kLogFileOrder[p])) + "TableSection")) section = p;
+        if (section == kEventLogPosition) has_journal_section = true;
+      },
+      [&](std::string_view key, std::string_view value) {
+        if (section != kJournalTables) line(section, key, value);
+      });
 }
 
 }  // namespace
@@ -313,9 +262,6 @@ Result<> save_log_file(const Journal& journal, const memory::IdentifiedDevice& d
 
   PendingFile temp(file);
   if (const int err = temp.create()) return failed(reason(err));
-  // A replaced file keeps its permissions; a new one gets the umask's.
-  struct stat old {};
-  if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(temp.fd(), old.st_mode & 07777);
 
   if (const int err = temp.write_all(bytes.first(kLogHeaderSize))) return failed(reason(err));
   std::size_t at = kLogHeaderSize;
@@ -364,7 +310,7 @@ Result<Journal> load_ini_journal(const std::filesystem::path& file, link::Progre
       text,
       [&](std::size_t p, std::string_view key, std::string_view value) {
         for (std::size_t k = 0; k < 3; ++k)
-          if (same_name(key, kHeadKeys[k]) && !head_values[p][k]) head_values[p][k] = value;
+          if (ini_names_equal(key, kHeadKeys[k]) && !head_values[p][k]) head_values[p][k] = value;
       },
       has_journal);
   if (!has_journal) return broken("нет раздела EventLogTableSection");

@@ -78,7 +78,7 @@ Result<> write_rs485(rs::Rs485Session& s, const std::filesystem::path& file, lin
   status(progress, 15049);
   if (progress) {
     progress->percent(0);
-    if (progress->cancelled()) return fail(std::string(link::kTextCancelled));
+    if (auto c = link::check_cancel(progress); !c) return std::unexpected(c.error());
   }
 
   auto announced = with_attempts(

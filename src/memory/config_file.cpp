@@ -1,7 +1,6 @@
 #include "memory/config_file.hpp"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -205,9 +204,6 @@ Result<> save_configuration(const Configuration& config, const std::filesystem::
 
   PendingFile temp(file);
   if (const int err = temp.create()) return failed(err);
-  // A replaced file keeps its permissions; a new one gets the umask's.
-  struct stat old {};
-  if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(temp.fd(), old.st_mode & 07777);
 
   if (const int err = temp.write_all(bytes.first(kConfigHeaderSize))) return failed(err);
   std::size_t at = kConfigHeaderSize;

@@ -1,5 +1,6 @@
 #include "memory/ini_file.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -8,14 +9,6 @@
 namespace vq::memory {
 namespace {
 
-std::string_view trim(std::string_view s) {
-  constexpr std::string_view kBlanks = " \t\r\f\v";
-  const auto first = s.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const auto last = s.find_last_not_of(kBlanks);
-  return s.substr(first, last - first + 1);
-}
-
 std::string lower(std::string_view s) {
   std::string out(s);
   for (char& c : out)
@@ -23,8 +16,25 @@ std::string lower(std::string_view s) {
   return out;
 }
 
-std::optional<std::int64_t> parse_integer(std::string_view s) {
-  s = trim(s);
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::string_view ini_trim(std::string_view s) {
+  constexpr std::string_view kBlanks = " \t\r\f\v";
+  const auto first = s.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  const auto last = s.find_last_not_of(kBlanks);
+  return s.substr(first, last - first + 1);
+}
+
+bool ini_names_equal(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::optional<std::int64_t> ini_integer(std::string_view s) {
+  s = ini_trim(s);
   bool negative = false;
   if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
     negative = s.front() == '-';
@@ -51,8 +61,6 @@ std::optional<std::int64_t> parse_integer(std::string_view s) {
   return magnitude == kMaxPositive + 1 ? INT64_MIN : -static_cast<std::int64_t>(magnitude);
 }
 
-}  // namespace
-
 Result<IniFile> IniFile::load(const std::filesystem::path& path) {
   std::error_code ec;
   // A folder opens as a stream on Linux and reads as empty: say what it is instead.
@@ -69,27 +77,10 @@ Result<IniFile> IniFile::load(const std::filesystem::path& path) {
 
 IniFile IniFile::parse(std::string_view text) {
   IniFile ini;
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   Keys* section = &ini.sections_[std::string()];
-  while (!text.empty()) {
-    const auto eol = text.find('\n');
-    const std::string_view line = trim(text.substr(0, eol));
-    text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
-
-    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
-    if (line.front() == '[') {
-      // A header without "]" still opens a section, so its keys are not filed under the
-      // section before it.
-      const auto close = line.find(']');
-      section = &ini.sections_[lower(trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)))];
-      continue;
-    }
-    const auto eq = line.find('=');
-    if (eq == std::string_view::npos) continue;
-    const std::string_view key = trim(line.substr(0, eq));
-    if (key.empty()) continue;
-    section->try_emplace(lower(key), trim(line.substr(eq + 1)));
-  }
+  for_each_ini_line(
+      text, [&](std::string_view name) { section = &ini.sections_[lower(name)]; },
+      [&](std::string_view key, std::string_view value) { section->try_emplace(lower(key), value); });
   return ini;
 }
 
@@ -110,7 +101,7 @@ std::string IniFile::read_string(std::string_view section, std::string_view key,
 std::int64_t IniFile::read_integer(std::string_view section, std::string_view key, std::int64_t fallback) const {
   const auto v = value(section, key);
   if (!v) return fallback;
-  return parse_integer(*v).value_or(fallback);
+  return ini_integer(*v).value_or(fallback);
 }
 
 }  // namespace vq::memory

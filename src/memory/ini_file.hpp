@@ -14,6 +14,37 @@
 
 namespace vq::memory {
 
+// The line rules every INI reader here shares, for a reader that streams over a large file
+// and keeps only what it needs.
+std::string_view ini_trim(std::string_view s);
+// Section and key names compare without regard to ASCII case.
+bool ini_names_equal(std::string_view a, std::string_view b);
+// Decimal with an optional sign, or hex after "0x" / "$", in 64 bits; blanks around it allowed.
+std::optional<std::int64_t> ini_integer(std::string_view s);
+
+// Calls on_section(name) for every "[name]" line (a header without "]" still opens a
+// section) and on_key(key, value) for every "key=value" line, both trimmed, in file order;
+// a UTF-8 BOM, CR LF, blank lines, ";" and "#" comments and other lines are skipped.
+template <class OnSection, class OnKey>
+void for_each_ini_line(std::string_view text, OnSection&& on_section, OnKey&& on_key) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  while (!text.empty()) {
+    const auto eol = text.find('\n');
+    const std::string_view line = ini_trim(text.substr(0, eol));
+    text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+    if (line.front() == '[') {
+      const auto close = line.find(']');
+      on_section(ini_trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
+      continue;
+    }
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos) continue;
+    const std::string_view key = ini_trim(line.substr(0, eq));
+    if (!key.empty()) on_key(key, ini_trim(line.substr(eq + 1)));
+  }
+}
+
 class IniFile {
  public:
   // Files larger than this are refused rather than read into memory.

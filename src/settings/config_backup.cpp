@@ -108,6 +108,7 @@ Result<fs::path> backup_panel_configuration(link::Session& s, const fs::path& co
   auto panel = read_configuration(s, device, progress);
   if (!panel) {
     Error e = panel.error();
+    if (link::is_cancel(e)) return std::unexpected(e);  // a cancel stays a cancel for the caller
     e.text = "Не удалось прочитать настройки прибора для резервной копии: " + e.text;
     return std::unexpected(e);
   }

@@ -10,6 +10,7 @@
 #include "memory/type_names.hpp"
 #include "settings/config_fields.hpp"
 #include "shell/messages.hpp"
+#include "util/terminal_text.hpp"
 
 namespace vq::settings {
 
@@ -252,7 +253,8 @@ std::string render_text(const std::vector<ReportSection>& report) {
   for (const auto& s : report) {
     out += "== " + s.title + " ==\n";
     if (!s.raw) {
-      for (const auto& f : s.fields) out += "  " + f.label + ": " + f.value + "\n";
+      // Values come from the file (names, telephone numbers): nothing in them may act on a terminal.
+      for (const auto& f : s.fields) out += "  " + f.label + ": " + terminal_safe(f.value) + "\n";
       continue;
     }
     char head[96];

@@ -109,6 +109,9 @@ int PendingFile::create() {
     fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
       path_ = std::move(candidate);
+      // A replaced file keeps its permissions; a new one gets the umask's.
+      struct stat old {};
+      if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(fd_, old.st_mode & 07777);
       return 0;
     }
     if (errno != EEXIST) return errno;

@@ -9,8 +9,15 @@
 #include <sstream>
 #include <string>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <vector>
+
+extern char** environ;
 
 namespace vq::test {
 
@@ -25,6 +32,49 @@ inline std::string slurp(const std::filesystem::path& p) {
   ss << in.rdbuf();
   return ss.str();
 }
+
+// `vantorq-cli sim serve` in a child process, stopped with SIGTERM when the object goes.
+class ServedPanel {
+ public:
+  explicit ServedPanel(std::vector<std::string> args) {
+    int pipefd[2];
+    EXPECT_EQ(::pipe(pipefd), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipefd[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipefd[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::string path = VQ_CLI_PATH;
+    args.insert(args.begin(), {path, "sim", "serve"});
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    EXPECT_EQ(posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipefd[1]);
+    std::string line;
+    char ch = 0;
+    while (::read(pipefd[0], &ch, 1) == 1 && ch != '\n') line += ch;
+    ::close(pipefd[0]);
+    const auto at = line.find(": ");
+    if (at != std::string::npos) uri_ = line.substr(at + 2);
+  }
+  ~ServedPanel() { stop(); }
+
+  const std::string& uri() const { return uri_; }
+  int stop() {
+    if (pid_ <= 0) return status_;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, &status_, 0);
+    pid_ = 0;
+    return status_;
+  }
+
+ private:
+  pid_t pid_ = 0;
+  int status_ = -1;
+  std::string uri_;
+};
 
 class Cli : public ::testing::Test {
  protected:

@@ -18,6 +18,7 @@
 namespace {
 using vq::test::Cli;
 using vq::test::Outcome;
+using vq::test::ServedPanel;
 using vq::test::slurp;
 
 TEST_F(Cli, IdentifiesTheVirtualPanel) {
@@ -50,49 +51,6 @@ TEST_F(Cli, FailuresExitNonZeroWithOneLineOnStderr) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.args << ": " << r.err;
   }
 }
-
-// `vantorq-cli sim serve` in a child process, stopped with SIGTERM when the object goes.
-class ServedPanel {
- public:
-  explicit ServedPanel(std::vector<std::string> args) {
-    int pipefd[2];
-    EXPECT_EQ(::pipe(pipefd), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipefd[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipefd[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::string path = VQ_CLI_PATH;
-    args.insert(args.begin(), {path, "sim", "serve"});
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipefd[1]);
-    std::string line;
-    char ch = 0;
-    while (::read(pipefd[0], &ch, 1) == 1 && ch != '\n') line += ch;
-    ::close(pipefd[0]);
-    const auto at = line.find(": ");
-    if (at != std::string::npos) uri_ = line.substr(at + 2);
-  }
-  ~ServedPanel() { stop(); }
-
-  const std::string& uri() const { return uri_; }
-  int stop() {
-    if (pid_ <= 0) return status_;
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, &status_, 0);
-    pid_ = 0;
-    return status_;
-  }
-
- private:
-  pid_t pid_ = 0;
-  int status_ = -1;
-  std::string uri_;
-};
 
 TEST_F(Cli, SimServeAnswersAClientOverTcp) {
   ServedPanel served({"--listen", "tcp:127.0.0.1:0", "--firmware", "2.4.10"});

@@ -17,52 +17,10 @@
 #include "eventlog/log_file.hpp"
 #include "util/bytes.hpp"
 
-extern char** environ;
-
 namespace vq::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// `vantorq-cli sim serve` in a child process, stopped with SIGTERM when the object goes.
-class Served {
- public:
-  explicit Served(std::vector<std::string> args) {
-    int pipefd[2];
-    EXPECT_EQ(::pipe(pipefd), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipefd[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipefd[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::string path = VQ_CLI_PATH;
-    args.insert(args.begin(), {path, "sim", "serve"});
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipefd[1]);
-    std::string line;
-    char ch = 0;
-    while (::read(pipefd[0], &ch, 1) == 1 && ch != '\n') line += ch;
-    ::close(pipefd[0]);
-    const auto at = line.find(": ");
-    if (at != std::string::npos) uri_ = line.substr(at + 2);
-  }
-  ~Served() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      int status = 0;
-      ::waitpid(pid_, &status, 0);
-    }
-  }
-  const std::string& uri() const { return uri_; }
-
- private:
-  pid_t pid_ = 0;
-  std::string uri_;
-};
 
 void put_file(const fs::path& p, const std::string& bytes) {
   std::ofstream(p, std::ios::binary) << bytes;
@@ -110,19 +68,19 @@ std::string rpt_file() {
 class ConfigFilesSafety : public Cli {
  protected:
   std::string data_dir() const { return (dir / "data").string(); }
-  std::string read_panel(const Served& panel, const std::string& name) {
+  std::string read_panel(const ServedPanel& panel, const std::string& name) {
     const auto file = dir / name;
     const auto r = run("--device " + panel.uri() + " config read -o " + file.string());
     EXPECT_EQ(r.status, 0) << r.err;
     return bytes_of(file);
   }
-  Outcome write(const Served& panel, const std::string& args) {
+  Outcome write(const ServedPanel& panel, const std::string& args) {
     return run("--device " + panel.uri() + " --data-dir " + data_dir() + " config write " + args);
   }
 };
 
 TEST_F(ConfigFilesSafety, EveryJobRefusesEveryWrongFileAndSendsNothing) {
-  Served panel({"--listen", "unix:" + (dir / "panel.sock").string()});
+  ServedPanel panel({"--listen", "unix:" + (dir / "panel.sock").string()});
   const std::string before = read_panel(panel, "before.cfg");
   const auto good = (dir / "before.cfg").string();
 
@@ -182,7 +140,7 @@ TEST_F(ConfigFilesSafety, EveryJobRefusesEveryWrongFileAndSendsNothing) {
 }
 
 TEST_F(ConfigFilesSafety, AFileOfOneTableChangesOnlyThatTable) {
-  Served panel({"--listen", "unix:" + (dir / "panel.sock").string()});
+  ServedPanel panel({"--listen", "unix:" + (dir / "panel.sock").string()});
   const std::string before = read_panel(panel, "before.cfg");
   constexpr std::size_t kTemperatureSlot = 34;
   const auto at = u32(before, 8 + 4 * kTemperatureSlot);
@@ -208,7 +166,7 @@ TEST_F(ConfigFilesSafety, AFileOfOneTableChangesOnlyThatTable) {
 }
 
 TEST_F(ConfigFilesSafety, AFileForAnotherDeviceNeedsForce) {
-  Served panel({"--listen", "unix:" + (dir / "panel.sock").string(), "--firmware", "2.4.9"});
+  ServedPanel panel({"--listen", "unix:" + (dir / "panel.sock").string(), "--firmware", "2.4.9"});
   const std::string before = read_panel(panel, "before.cfg");
   // One changed table, so that a write shows.
   const auto at = u32(before, 8 + 4 * 34);
@@ -251,10 +209,10 @@ TEST_F(ConfigFilesSafety, AFileForAnotherDeviceNeedsForce) {
 }
 
 TEST_F(ConfigFilesSafety, TheBackupUndoesAWriteByteExact) {
-  Served panel({"--listen", "unix:" + (dir / "panel.sock").string()});
+  ServedPanel panel({"--listen", "unix:" + (dir / "panel.sock").string()});
   const std::string before = read_panel(panel, "before.cfg");
   // A mistaken write: every table of a blank panel.
-  Served blank({"--empty", "--listen", "unix:" + (dir / "blank.sock").string()});
+  ServedPanel blank({"--empty", "--listen", "unix:" + (dir / "blank.sock").string()});
   read_panel(blank, "blank.cfg");
   const auto r = write(panel, (dir / "blank.cfg").string());
   ASSERT_EQ(r.status, 0) << r.err;
@@ -280,6 +238,32 @@ TEST_F(ConfigFilesSafety, TheBackupUndoesAWriteByteExact) {
   const auto n = copies();
   ASSERT_EQ(write(panel, "--no-backup " + backup).status, 0);
   EXPECT_EQ(copies(), n);
+}
+
+// Text from a file (a partition's name, the file's own name) reaches the terminal without
+// the control characters that would act on it.
+TEST_F(ConfigFilesSafety, FileTextReachesTheTerminalWithoutControlCharacters) {
+  const auto cfg = demo_cfg();
+  const auto other = demo_cfg("other.cfg");
+  ASSERT_EQ(run("config set " + cfg.string() + " \"partitions.1.name=A$(printf '\\033[2J\\007')B\"").status, 0);
+  const auto hostile = dir / "x\x1b[2Jy.cfg";
+  put_file(hostile, "");
+  const struct {
+    std::string args;
+    bool to_stderr;
+  } cases[] = {
+      {"config show " + cfg.string(), false},
+      {"config get " + cfg.string() + " partitions.1.name", false},
+      {"config diff " + cfg.string() + " " + other.string(), false},
+      {"config show '" + hostile.string() + "'", true},
+  };
+  for (const auto& c : cases) {
+    const auto r = run(c.args);
+    const std::string& text = c.to_stderr ? r.err : r.out;
+    EXPECT_EQ(text.find('\x1b'), std::string::npos) << c.args << ": " << text.substr(0, 300);
+    EXPECT_EQ(text.find('\x07'), std::string::npos) << c.args;
+    EXPECT_NE(text.find("\xEF\xBF\xBD[2"), std::string::npos) << c.args << ": " << text.substr(0, 300);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QComboBox>
+#include <QDir>
 #include <QPushButton>
 #include <QFile>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QtTest>
 #include <fstream>
 
+#include "eventlog/log_file.hpp"
 #include "link/frames.hpp"
 #include "memory/config_file.hpp"
 #include "memory/configuration.hpp"
@@ -31,6 +33,29 @@
 
 using namespace vq;
 using namespace vq::gui;
+
+namespace {
+
+// An event-log file as the event-log window saves it.
+QByteArray rpt_bytes() {
+  link::TableDirectory dir;
+  dir.entries = {{{200, 0x112E00, 4 * 16},
+                  {201, 0x002500, 873},
+                  {202, 0x13A000, 192},
+                  {203, 0x13A100, 16},
+                  {204, 0x13A200, 96},
+                  {205, 0x13A300, 250},
+                  {206, 0x13A400, 96}}};
+  memory::IdentifiedDevice device;
+  device.device_type = 630;
+  device.platform = 0x61;
+  device.version = {2, 4, 7};
+  const auto bytes = eventlog::serialize_log_file(eventlog::Journal::from_directory(dir), device);
+  if (!bytes) return {};
+  return QByteArray(reinterpret_cast<const char*>(bytes->data()), static_cast<qsizetype>(bytes->size()));
+}
+
+}  // namespace
 
 namespace {
 
@@ -561,6 +586,57 @@ class DevSettingsFormTest : public QObject {
     action("FileOpenAction")->trigger();
     QCOMPARE(form_->status_text(0), m(15079));
     QCOMPARE(form_->configuration()->image(memory::read_order().front()).byte_at(0), std::uint8_t{0});
+  }
+
+  // "Открыть" given a file of another kind names what it is and leaves the images alone.
+  void opening_a_file_of_another_kind_says_what_it_is() {
+    form_->show();
+    const QString good = dir_->path() + "/good.cfg";
+    ui_->ui->file_names = {good};
+    action("FileSaveAction")->trigger();
+    QFile gf(good);
+    QVERIFY(gf.open(QIODevice::ReadOnly));
+    const QByteArray cfg = gf.readAll();
+    gf.close();
+    QByteArray bare = cfg.left(168);
+    for (int f = 0; f < 40; ++f) bare.replace(8 + 4 * f, 4, QByteArray(4, '\0'));
+
+    struct Case {
+      const char* name;
+      QByteArray bytes;
+      const char* says;
+    };
+    const Case cases[] = {
+        {"demo.rpt", rpt_bytes(), "это файл журнала событий, а не файл настроек"},
+        {"old.ini", "[EventLogTableSection]\r\nTableNum=200\r\nStartAddr=0\r\nSize=16\r\n",
+         "это файл журнала событий старого формата, а не файл настроек"},
+        {"630M_2.4.7.tsk", QByteArray("\x76\x02\x61\x02\x04\x07\x00", 7) + QByteArray(4096, '\x5A'),
+         "это файл прошивки, а не файл настроек"},  // device type 630
+        {"zero.cfg", QByteArray(67867, '\0'), "не содержит ни одной таблицы"},
+        {"bare.cfg", bare, "не содержит ни одной таблицы"},
+        {"folder.cfg", {}, "это папка, а не файл конфигурации"},
+    };
+    auto& image = form_->configuration()->image(memory::read_order().front());
+    image.set_byte(0, 0x42);
+    for (const auto& c : cases) {
+      const QString path = dir_->path() + "/" + c.name;
+      if (QByteArray(c.name) == "folder.cfg") {
+        QVERIFY(QDir().mkpath(path));
+      } else {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(c.bytes);
+      }
+      ui_->ui->boxes.clear();
+      ui_->ui->file_names = {path};
+      action("FileOpenAction")->trigger();
+      QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+      QCOMPARE(ui_->ui->boxes.front().icon, BoxIcon::error);
+      QVERIFY2(ui_->ui->boxes.front().text.contains(QString::fromUtf8(c.says)),
+               qPrintable(QString(c.name) + ": " + ui_->ui->boxes.front().text));
+      QVERIFY2(form_->status_text(0) != m(15079), c.name);
+      QCOMPARE(form_->configuration()->image(memory::read_order().front()).byte_at(0), std::uint8_t{0x42});
+    }
   }
 
   void a_file_that_cannot_be_written_is_not_reported_as_saved() {

@@ -65,6 +65,7 @@ class AtomicFile : public ::testing::Test {
 TEST_F(AtomicFile, RegularFileIsReplacedWholeByRename) {
   const auto file = dir / "a.cfg";
   put(file, "old contents");
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
   struct stat before {};
   ASSERT_EQ(::stat(file.c_str(), &before), 0);
 
@@ -73,6 +74,7 @@ TEST_F(AtomicFile, RegularFileIsReplacedWholeByRename) {
   ASSERT_EQ(::stat(file.c_str(), &after), 0);
   EXPECT_EQ(text_of(file), "new");
   EXPECT_NE(after.st_ino, before.st_ino) << "written in place instead of renamed over";
+  EXPECT_EQ(after.st_mode & 07777, 0640u) << "the replaced file's permissions were not kept";
   EXPECT_EQ(names(), std::vector<std::string>{"a.cfg"});
 
   // A save given up before commit leaves the old file and no temporary.
@@ -108,6 +110,12 @@ TEST_F(AtomicFile, SymlinkIsFollowedAndStaysALink) {
     EXPECT_EQ(fs::read_symlink(dir / c.link), c.points_to) << c.link;
     EXPECT_EQ(text_of(c.holder), text) << c.link;
   }
+  // The file behind a link keeps its own permissions.
+  ASSERT_EQ(::chmod((dir / "real" / "x.cfg").c_str(), 0600), 0);
+  ASSERT_EQ(save(dir / "relative", "again"), 0);
+  struct stat held {};
+  ASSERT_EQ(::stat((dir / "real" / "x.cfg").c_str(), &held), 0);
+  EXPECT_EQ(held.st_mode & 07777, 0600u);
   // No temporary left in either folder.
   EXPECT_EQ(names(), (std::vector<std::string>{"absolute", "chain", "dangling", "real", "relative"}));
   std::vector<std::string> real;

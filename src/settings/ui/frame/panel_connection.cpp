@@ -104,8 +104,7 @@ bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done do
         progress.status("Сохранение копии настроек прибора...");
         auto saved = settings::backup_panel_configuration(s, conf, &progress);
         if (!saved) {
-          // A cancel during the backup's read is a cancel, whatever text the backup gave it.
-          if (link::is_cancel(saved.error()) || progress.cancelled()) return fail(std::string(link::kTextCancelled));
+          if (link::is_cancel(saved.error())) return std::unexpected(saved.error());
           Error e = saved.error();
           e.text = "Не удалось сохранить копию настроек прибора: " + e.text + "; ничего не записано";
           return fail(e);
