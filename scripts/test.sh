@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Configures, builds and runs the whole test suite.
+# Configures (preset `dev`: warnings are errors), builds and runs the whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build
-ctest --test-dir build --output-on-failure -j"$(nproc)"
+cmake --preset dev >/dev/null
+cmake --build --preset dev
+ctest --preset dev -j"$(nproc)"

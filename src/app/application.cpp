@@ -107,6 +107,10 @@ int run_application(int argc, char** argv, const QElapsedTimer& since_main) {
     std::printf("%s", to_std(start_options_help()).c_str());
     return 0;
   }
+  if (raw_args.contains(QStringLiteral("--version"))) {
+    std::printf("vantorq %s\n", VQ_VERSION);
+    return 0;
+  }
 
   // Preferences stand where the per-user registry key was: mark that the program has run.
   // A preferences file that cannot be written must not stop the program.

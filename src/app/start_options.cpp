@@ -53,10 +53,11 @@ struct OptionSet {
   QCommandLineOption exit_when_shown{QStringLiteral("exit-when-shown"),
                                      QStringLiteral("Выйти, как только показано стартовое окно.")};
   QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Справка по параметрам.")};
+  QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Версия программы.")};
 
   void add_to(QCommandLineParser& parser) {
     exit_when_shown.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({device, data_dir, pacing, timeout, trace, usb_id, portable, exit_when_shown, help});
+    parser.addOptions({device, data_dir, pacing, timeout, trace, usb_id, portable, exit_when_shown, help, version});
     parser.addPositionalArgument(kGenTransTable, QStringLiteral("Показать полный путь программы."),
                                  QStringLiteral("[/gentranstable]"));
   }

@@ -15,5 +15,7 @@ void add_sim_command(CLI::App& app, Action& action);
 void add_config_command(CLI::App& app, const GlobalOptions& options, Action& action);
 void add_log_command(CLI::App& app, const GlobalOptions& options, Action& action);
 void add_firmware_command(CLI::App& app, const GlobalOptions& options, Action& action);
+// Needs the whole app: it prints the completion of every command.
+void add_completion_command(CLI::App& app, Action& action);
 
 }  // namespace vq::cli

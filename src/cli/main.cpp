@@ -6,7 +6,7 @@
 int main(int argc, char** argv) {
   using namespace vq::cli;
   CLI::App app{"VantorQ: configuration utility for the 630М-Q panel", "vantorq-cli"};
-  app.set_version_flag("--version", "vantorq-cli 0.1.0");
+  app.set_version_flag("--version", "vantorq-cli " VQ_VERSION);
   app.require_subcommand(1);
 
   GlobalOptions g;
@@ -27,7 +27,13 @@ int main(int argc, char** argv) {
   add_log_command(app, g, action);
   add_firmware_command(app, g, action);
   add_sim_command(app, action);
+  add_completion_command(app, action);
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // --help and --version end here with 0; a bad command line is 2, as with other tools.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
   return action ? finish_command(action()) : 0;
 }

@@ -52,6 +52,24 @@ TEST_F(Cli, FailuresExitNonZeroWithOneLineOnStderr) {
   }
 }
 
+TEST_F(Cli, ABadCommandLineIsStatusTwoAndHelpIsZero) {
+  const struct {
+    const char* args;
+    int status;
+  } cases[] = {
+      {"", 2},  // a subcommand is required
+      {"--no-such-option identify", 2},
+      {"identifyy", 2},
+      {"--pacing fast identify", 2},
+      {"config get", 2},  // missing arguments
+      {"--help", 0},
+      {"config --help", 0},
+      {"--version", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(run(c.args).status, c.status) << c.args;
+  EXPECT_EQ(run("--version").out.rfind("vantorq-cli 0.", 0), 0u);
+}
+
 TEST_F(Cli, SimServeAnswersAClientOverTcp) {
   ServedPanel served({"--listen", "tcp:127.0.0.1:0", "--firmware", "2.4.10"});
   ASSERT_EQ(served.uri().rfind("tcp:127.0.0.1:", 0), 0u) << served.uri();
