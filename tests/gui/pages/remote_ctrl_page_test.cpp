@@ -322,6 +322,21 @@ class RemoteCtrlPageTest : public QObject {
     QCOMPARE(host.config.page(memory::PageId::remote_control).byte_at(0), 0);
     QCOMPARE(row_texts(list, 1)[0], QStringLiteral(" "));
   }
+
+  // Not a check: with VQ_SCREENSHOT_DIR set (under a real display) it saves the page after
+  // a read, as the README shows it.
+  void screenshot_after_read() {
+    const QString out = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
+    if (out.isEmpty()) QSKIP("VQ_SCREENSHOT_DIR not set");
+    vq::test::SettingsWindowRig rig;
+    rig.connect_and_read();
+    auto* list = child<QTreeWidget>(rig.visit<RemoteCtrlPage>(Node::remote_ctrl), "RemoteCtrlListView");
+    list->setCurrentItem(list->topLevelItem(0));
+    rig.form->raise();
+    rig.form->activateWindow();
+    QTest::qWait(300);
+    QVERIFY(rig.form->grab().save(out + "/remote_control.png"));
+  }
 };
 
 QTEST_MAIN(RemoteCtrlPageTest)
