@@ -102,7 +102,8 @@ RemoteRecord read_remote_record(const Configuration& c, int record) {
     const auto b = t.byte_at(at + kPasswordAt + i);
     if (b >= '0' && b <= '9') r.password += static_cast<char>(b);
   }
-  r.commands = static_cast<std::uint16_t>((t.byte_at(at + kCommandsLowAt) | (t.byte_at(at + kCommandsHighAt) & 0x0F) << 8));
+  r.commands =
+      static_cast<std::uint16_t>(t.byte_at(at + kCommandsLowAt) | (t.byte_at(at + kCommandsHighAt) & 0x0F) << 8);
   r.has_telephone = active_byte(t.byte_at(at + kTelephoneAt));
   r.telephone = "+";
   for (std::size_t i = 0; i < kTelephoneBytes; ++i) {
@@ -239,6 +240,15 @@ Result<> save_remote_record(Configuration& c, int record, const RemoteRecordEdit
   put_u16(c.page(PageId::remote_control_users).data(), user_at(record), user);
   store_count(c);
   return {};
+}
+
+Result<> set_remote_password(Configuration& c, int record, std::string_view password) {
+  if (password.find_first_not_of(' ') == std::string_view::npos)
+    return fail("Пароль дистанционного управления не введён; чтобы удалить запись, задайте ей active=0");
+  RemoteRecordEdit edit;
+  edit.password = std::string(password);
+  edit.commands = read_remote_record(c, record).commands;
+  return save_remote_record(c, record, edit);
 }
 
 Result<> clear_remote_record(Configuration& c, int record) {

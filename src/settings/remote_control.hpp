@@ -78,6 +78,9 @@ Result<> check_remote_user_needed(std::uint16_t commands, std::uint16_t user);
 // The dialog's "Сохранить" for record i: password, commands, telephone and user stored,
 // then the active-record count. All checks first; a refusal changes no byte.
 Result<> save_remote_record(memory::Configuration& config, int record, const RemoteRecordEdit& edit);
+// Only the password of record i (the rest stays); an empty one is refused. The text is
+// never repeated in a refusal.
+Result<> set_remote_password(memory::Configuration& config, int record, std::string_view password);
 // Unchecking row i: the record's password, commands, telephone and user cleared, then
 // the active-record count.
 Result<> clear_remote_record(memory::Configuration& config, int record);

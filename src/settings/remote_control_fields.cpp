@@ -1,7 +1,8 @@
 // Remote control as named fields for `config show/set/get`: the eight records with their
 // commands, telephone and user, the password masked unless secrets are shown. Setting a
 // field goes through the dialog's save (save_remote_record) with the stored password kept:
-// the password itself is set on the page, never from a command line.
+// the password itself never comes from a command line (`config set-password` reads it
+// from standard input).
 #include <string>
 
 #include "settings/config_fields.hpp"
@@ -14,6 +15,11 @@ namespace {
 using memory::Configuration;
 
 std::string num(long long v) { return std::to_string(v); }
+
+std::string password_hint(int n) {
+  return "vantorq-cli config set-password ФАЙЛ remote_control." + num(n) +
+         ".password читает его со стандартного ввода; или на странице «Дистанционное»";
+}
 
 std::string label(int n, std::string_view what) { return "запись " + num(n) + ": " + std::string(what); }
 
@@ -44,14 +50,13 @@ Result<> set_remote_field(Configuration& c, int n, std::string_view field, std::
     if (!on) return std::unexpected(on.error());
     if (!*on) return r.active ? clear_remote_record(c, i) : Result<>{};
     if (r.active) return {};
-    return fail(who + ": запись становится активной, когда задан пароль — на странице «Дистанционное» программы");
+    return fail(who + ": запись становится активной, когда задан пароль (" + password_hint(n) + ")");
   }
-  if (field == "password")
-    return fail(who + ": пароль задаётся только на странице «Дистанционное» программы, не в командной строке");
+  if (field == "password") return fail(who + ": пароль не задаётся в командной строке; " + password_hint(n));
   if (field != "commands" && field != "telephone" && field != "user")
     return fail("Нет такого ключа: remote_control." + num(n) + "." + std::string(field));
   if (!r.active)
-    return fail(who + " не активна (нет пароля): сначала задайте пароль на странице «Дистанционное» программы");
+    return fail(who + " не активна (нет пароля): сначала задайте пароль (" + password_hint(n) + ")");
 
   RemoteRecordEdit edit;
   edit.commands = r.commands;

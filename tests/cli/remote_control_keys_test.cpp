@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "cli/cli_fixture.hpp"
@@ -57,7 +58,7 @@ TEST_F(Cli, RefusedRemoteControlValuesLeaveTheFileByteIdentical) {
       {"remote_control.1.telephone=+7903-555", "знак «-» не сохраняется"},
       {"remote_control.1.telephone=+123456789012345678901234567890123", "не более 32 цифр"},
       {"remote_control.1.commands=12", "Список команд"},
-      {"remote_control.1.password=1234", "пароль задаётся только на странице «Дистанционное»"},
+      {"remote_control.1.password=1234", "пароль не задаётся в командной строке; vantorq-cli config set-password"},
       {"remote_control.4.commands=0", "не активна"},
       {"remote_control.4.active=1", "когда задан пароль"},
       {"remote_control.9.active=0", "Нет такого ключа"},
@@ -65,6 +66,47 @@ TEST_F(Cli, RefusedRemoteControlValuesLeaveTheFileByteIdentical) {
       // All or nothing: a good value before a bad one is not saved either.
       {"remote_control.2.user=3 remote_control.2.telephone=x", "знак «x»"},
   });
+}
+
+TEST_F(Cli, RemoteControlPasswordComesFromStandardInputAndNeverShowsInARefusal) {
+  const auto cfg = demo_cfg();
+  const auto input = [&](const std::string& text) {
+    const auto file = dir / "password.txt";
+    std::ofstream(file) << text;
+    return " < " + file.string();
+  };
+  const auto set = run("config set-password " + cfg.string() + " remote_control.4.password" + input("2468\n"));
+  ASSERT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(set.out.find("2468"), std::string::npos);
+  EXPECT_EQ(run("config get --show-secrets " + cfg.string() + " remote_control.4.password").out, "2468\n");
+  EXPECT_EQ(run("config get " + cfg.string() + " remote_control.4.active").out, "да\n");
+  EXPECT_EQ(run("config get " + cfg.string() + " remote_control.count").out, "4\n");
+  // Now active, the record takes its plain fields.
+  EXPECT_EQ(run("config set " + cfg.string() + " remote_control.4.commands=0,9").status, 0);
+  // A new password keeps the commands.
+  ASSERT_EQ(run("config set-password " + cfg.string() + " remote_control.4.password" + input("1357")).status, 0);
+  EXPECT_EQ(run("config get " + cfg.string() + " remote_control.4.commands").out, "0,9\n");
+
+  const std::string before = bytes_of(cfg);
+  struct Refused {
+    std::string key, text, reason;
+  };
+  for (const Refused& k : {Refused{"remote_control.4.password", "12ab97\n", "Пароль должен содержать только цифры!"},
+                           Refused{"remote_control.4.password", "123456789\n", "не более 8 цифр"},
+                           Refused{"remote_control.4.password", "\n", "не введён"},
+                           Refused{"remote_control.9.password", "1234\n", "Ожидается ключ remote_control.N.password"},
+                           Refused{"remote_control.4.commands", "1234\n", "Ожидается ключ"}}) {
+    const auto r = run("config set-password " + cfg.string() + " " + k.key + input(k.text));
+    EXPECT_NE(r.status, 0) << k.key << " " << k.text;
+    EXPECT_NE(r.err.find(k.reason), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("12ab97"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("123456789"), std::string::npos) << r.err;
+    EXPECT_EQ(bytes_of(cfg), before) << k.key;
+  }
+  const auto on_line = run("config set " + cfg.string() + " remote_control.1.password=9876");
+  EXPECT_NE(on_line.status, 0);
+  EXPECT_EQ(on_line.err.find("9876"), std::string::npos) << on_line.err;
+  EXPECT_EQ(bytes_of(cfg), before);
 }
 
 TEST_F(Cli, DiffNamesTheRemoteControlFieldsThatChanged) {
