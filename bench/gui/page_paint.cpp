@@ -52,6 +52,17 @@ void fill(vq::memory::Configuration& c) {
     outputs[20 * n + 2] = static_cast<std::uint8_t>(n % 8);
     outputs[20 * n + 8 + n % 12] = 0x5A;
   }
+  auto remote = c.page(vq::memory::PageId::remote_control).data();
+  auto remote_users = c.page(vq::memory::PageId::remote_control_users).data();
+  remote[0] = 8;
+  for (std::size_t i = 0; i < 8; ++i) {
+    const std::size_t at = 3 + 32 * i;
+    for (std::size_t k = 0; k < 8; ++k) remote[at + k] = static_cast<std::uint8_t>('1' + (i + k) % 9);
+    remote[at + 8] = 0xFF;
+    remote[at + 9] = 0x0F;
+    for (std::size_t k = 16; k < 32; ++k) remote[at + k] = 0x79;
+    remote_users[2 + 2 * i] = static_cast<std::uint8_t>(i + 1);
+  }
 }
 
 }  // namespace
@@ -86,6 +97,7 @@ int main(int argc, char** argv) {
       {"Наименование разделов (96 partitions)", Node::razdel_name},
       {"Назначение в системе (250 outputs)", Node::sys_out_sign},
       {"Настройка выходов (250 outputs)", Node::sys_out_set},
+      {"Дистанционное (8 remote control records)", Node::remote_ctrl},
   };
   auto visit = [&](Node node) {
     nav.tree()->setCurrentItem(nav.node_item(node));
