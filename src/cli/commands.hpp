@@ -11,7 +11,7 @@ namespace vq::cli {
 using Action = std::function<int()>;
 
 void add_identify_command(CLI::App& app, const GlobalOptions& options, Action& action);
-void add_sim_command(CLI::App& app, Action& action);
+void add_sim_command(CLI::App& app, const GlobalOptions& options, Action& action);
 void add_config_command(CLI::App& app, const GlobalOptions& options, Action& action);
 void add_log_command(CLI::App& app, const GlobalOptions& options, Action& action);
 void add_firmware_command(CLI::App& app, const GlobalOptions& options, Action& action);

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 
 #include "cli/commands.hpp"
@@ -13,6 +14,7 @@
 #include "link/rs485/adapter.hpp"
 #include "shell/data_folders.hpp"
 #include "shell/messages.hpp"
+#include "sim/sample_firmware.hpp"
 #include "util/terminal_text.hpp"
 
 namespace vq::cli {
@@ -52,6 +54,28 @@ Result<firmware::ConnectedDevice> connect_and_check(link::Session& s, const std:
     return std::unexpected(checked.error());
   }
   return device;
+}
+
+// A sample file's body is filler: it goes to the virtual devices only (the built-in panel,
+// a bridge to `sim serve`, the virtual relay module on its pseudo-terminal), never to a
+// device on USB or behind an RS-485 adapter.
+Result<> refuse_sample_for_real_device(const GlobalOptions& g, const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  Bytes head(sim::kSampleMarkerAt + sim::kSampleMarker.size());
+  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  if (!in || !sim::is_sample_firmware(head)) return {};
+  bool virtual_device = false;
+  if (!g.rs485.empty()) {
+    std::error_code ec;
+    const auto path = g.rs485.starts_with("serial:") ? std::filesystem::canonical(g.rs485.substr(7), ec)
+                                                     : std::filesystem::path();
+    virtual_device = !ec && path.string().starts_with("/dev/pts/");
+  } else {
+    virtual_device = g.device != "usb";
+  }
+  if (virtual_device) return {};
+  return fail("Файл " + file + " — учебный файл ПО для виртуальных приборов (vantorq-cli sim firmware-samples); " +
+              "в настоящий прибор он не записывается");
 }
 
 int firmware_list(const GlobalOptions& g, const FirmwareOptions& o) {
@@ -142,6 +166,7 @@ int firmware_rs485(const GlobalOptions& g, const FirmwareOptions& o, bool write)
 }
 
 int firmware_check(const GlobalOptions& g, const FirmwareOptions& o) {
+  if (auto r = refuse_sample_for_real_device(g, o.file); !r) return report_failure(r.error());
   if (!g.rs485.empty()) return firmware_rs485(g, o, false);
   auto ctx = Context::open(g);
   if (!ctx) return report_failure(ctx.error());
@@ -156,6 +181,7 @@ int firmware_check(const GlobalOptions& g, const FirmwareOptions& o) {
 }
 
 int firmware_write(const GlobalOptions& g, const FirmwareOptions& o) {
+  if (auto r = refuse_sample_for_real_device(g, o.file); !r) return report_failure(r.error());
   if (!g.rs485.empty()) return firmware_rs485(g, o, true);
   auto ctx = Context::open(g);
   if (!ctx) return report_failure(ctx.error());

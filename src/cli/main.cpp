@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   add_config_command(app, g, action);
   add_log_command(app, g, action);
   add_firmware_command(app, g, action);
-  add_sim_command(app, action);
+  add_sim_command(app, g, action);
   add_completion_command(app, action);
 
   try {

@@ -3,6 +3,9 @@
 #include <cstdio>
 
 #include "cli/commands.hpp"
+#include "firmware/catalogue.hpp"
+#include "shell/data_folders.hpp"
+#include "sim/sample_firmware.hpp"
 #include "link/bridge_server.hpp"
 #include "sim/demo_panel.hpp"
 #include "sim/relay_module.hpp"
@@ -84,7 +87,7 @@ int serve(const ServeOptions& o) {
 
 }  // namespace
 
-void add_sim_command(CLI::App& app, Action& action) {
+void add_sim_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   auto* sim = app.add_subcommand("sim", "The built-in virtual panel");
   sim->require_subcommand(1);
   auto* cmd = sim->add_subcommand("serve", "Serve the virtual panel over the link bridge until stopped");
@@ -107,6 +110,23 @@ void add_sim_command(CLI::App& app, Action& action) {
       ->check(CLI::Range(0, 86400))
       ->capture_default_str();
   cmd->add_flag("--empty", o.empty, "Start blank instead of with the demo configuration and journal");
+  auto* samples = sim->add_subcommand("firmware-samples",
+                                      "Write sample firmware files for the virtual panel and the virtual relay module");
+  static std::string samples_dir;
+  samples->add_option("-o,--output", samples_dir, "Folder for the files (default: the Base folder of the data folder)");
+  samples->callback([&action, &g] {
+    action = [&g] {
+      const auto folder = samples_dir.empty() ? firmware::firmware_folder(shell::resolve_data_dir(g.data_dir))
+                                              : std::filesystem::path(samples_dir);
+      auto written = sim::write_sample_firmware(folder);
+      if (!written) return report_failure(written.error());
+      const auto files = sim::sample_firmware_files();
+      for (std::size_t i = 0; i < written->size(); ++i)
+        std::printf("%s (%s)\n", (*written)[i].string().c_str(), files[i].device.c_str());
+      std::printf("Учебные файлы: настоящий прибор их не получит (vantorq-cli записывает их только в виртуальные)\n");
+      return 0;
+    };
+  });
   cmd->callback([&action, listen, pty] {
     if (listen->count() + pty->count() == 0)
       throw CLI::ValidationError("serve", "--listen or --rs485-pty is needed");

@@ -244,4 +244,32 @@ TEST_F(Cli, FirmwareToTheRelayModuleOverARealPseudoTerminal) {
   EXPECT_NE(missing.err.find("Приборы марки Сорвел отключены от линии USB!"), std::string::npos) << missing.err;
 }
 
+// The sample files go to the virtual devices, and no further.
+TEST_F(Cli, SampleFirmwareUpdatesTheVirtualDevicesAndIsRefusedForRealOnes) {
+  const auto folder = dir / "samples";
+  auto made = run("sim firmware-samples -o " + folder.string());
+  ASSERT_EQ(made.status, 0) << made.err;
+  const auto panel_file = folder / "630M_2.4.8_SAMPLE.tsk", relay_file = folder / "526_1.2.4_SAMPLE.tsk";
+  ASSERT_TRUE(std::filesystem::is_regular_file(panel_file)) << made.out;
+  ASSERT_TRUE(std::filesystem::is_regular_file(relay_file)) << made.out;
+
+  auto listed = run("firmware list --dir " + folder.string());
+  EXPECT_NE(listed.out.find("630M_2.4.8_SAMPLE.tsk"), std::string::npos) << listed.out << listed.err;
+
+  auto to_panel = run("--device sim firmware write --yes " + panel_file.string());
+  EXPECT_EQ(to_panel.status, 0) << to_panel.err;
+  ServedPanel relay({"--rs485-pty"});
+  auto to_relay = run("--pacing none --rs485 " + relay.uri() + " firmware write --yes " + relay_file.string());
+  EXPECT_EQ(to_relay.status, 0) << to_relay.err;
+
+  for (const std::string& args : {"--device usb firmware write --yes " + panel_file.string(),
+                                 "--device usb firmware check " + panel_file.string(),
+                                 "--rs485 ftdi firmware write --yes " + relay_file.string(),
+                                 "--rs485 serial:/dev/null firmware write --yes " + relay_file.string()}) {
+    const auto r = run(args);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_NE(r.err.find("учебный файл ПО"), std::string::npos) << args << ": " << r.err;
+  }
+}
+
 }  // namespace
