@@ -258,12 +258,46 @@ int user_identifier_count(const memory::Configuration& config, int user, int exc
   return n;
 }
 
-Result<int> ordinal_for(const memory::Configuration& config, int slot, int user) {
+IdentifierNeighbours identifier_neighbours(const memory::Configuration& config, int slot) {
+  IdentifierNeighbours n;
+  n.slot = slot;
+  const auto& records = config.image(ImageId::identifier_records);
+  const auto& codes = config.image(ImageId::identifier_codes);
+  for (int s = 1; s <= kIdentifierSlots; ++s) {
+    const int user = stored_user(config, s);
+    if (user == 0) continue;
+    if (s == slot) {
+      n.own_user = user;
+      n.own_ordinal = stored_ordinal(config, s);
+      continue;
+    }
+    if (user <= kIdentifierUsers) ++n.counts[static_cast<std::size_t>(user)];
+    IdentifierCode code{};
+    for (std::size_t i = 0; i < kCodeBytes; ++i) code[i] = codes.byte_at(code_at(s) + i);
+    n.others.emplace_back(records.byte_at(record(s) + kKindAt), code);
+  }
+  return n;
+}
+
+Result<int> IdentifierNeighbours::ordinal_for(int user) const {
   if (user < 1 || user > kIdentifierUsers) return fail(message(15273));
-  if (valid_slot(slot) && stored_user(config, slot) == user) return stored_ordinal(config, slot);
-  const int count = user_identifier_count(config, user, slot);
+  if (own_user == user) return own_ordinal;
+  const int count = counts[static_cast<std::size_t>(user)];
   if (count >= kIdentifiersPerUser) return fail(message(15057));
   return count + 1;
+}
+
+int IdentifierNeighbours::count_of(int user) const {
+  if (user < 1 || user > kIdentifierUsers) return 0;
+  return counts[static_cast<std::size_t>(user)] + (own_user == user ? 1 : 0);
+}
+
+bool IdentifierNeighbours::taken(int kind, const IdentifierCode& code) const {
+  return std::any_of(others.begin(), others.end(), [&](const auto& o) { return o.first == kind && o.second == code; });
+}
+
+Result<int> ordinal_for(const memory::Configuration& config, int slot, int user) {
+  return identifier_neighbours(config, slot).ordinal_for(user);
 }
 
 Result<> set_identifier(memory::Configuration& config, int slot, const IdentifierEdit& edit) {
@@ -274,15 +308,10 @@ Result<> set_identifier(memory::Configuration& config, int slot, const Identifie
                 kind_name(kKindFob));
   if (edit.tactic < 0 || edit.tactic >= kTacticCount)
     return fail("Тактика обработки идентификатора: от 0 до " + std::to_string(kTacticCount - 1) + " или её название");
-  auto ordinal = ordinal_for(config, slot, edit.user);
+  const auto neighbours = identifier_neighbours(config, slot);
+  auto ordinal = neighbours.ordinal_for(edit.user);
   if (!ordinal) return std::unexpected(ordinal.error());
-  const auto& records = config.image(ImageId::identifier_records);
-  const auto& codes = config.image(ImageId::identifier_codes);
-  for (int s = 1; s <= kIdentifierSlots; ++s) {
-    if (s == slot || stored_user(config, s) == 0 || records.byte_at(record(s) + kKindAt) != edit.kind) continue;
-    if (std::equal(edit.code.begin(), edit.code.end(), codes.data().begin() + static_cast<std::ptrdiff_t>(code_at(s))))
-      return fail(message(15058));
-  }
+  if (neighbours.taken(edit.kind, edit.code)) return fail(message(15058));
 
   const int old_user = stored_user(config, slot);
   const int old_ordinal = old_user ? stored_ordinal(config, slot) : 0;

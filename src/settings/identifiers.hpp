@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "memory/configuration.hpp"
@@ -85,9 +86,23 @@ std::vector<UserIdentifiers> identifier_users(const memory::Configuration& confi
 // How many slots belong to the user, not counting `except_slot`.
 int user_identifier_count(const memory::Configuration& config, int user, int except_slot = 0);
 
-// Choosing user u in the dialog for slot s: refused at the limit of 8 (message 15057),
-// the slot's own identifier not counted. Otherwise the ordinal the slot would get: its
-// own when it already belongs to u, else the user's count plus one.
+// What the identifier dialog for slot s checks against: the other 999 slots.
+struct IdentifierNeighbours {
+  int slot = 0;
+  int own_user = 0, own_ordinal = 0;
+  std::array<int, kIdentifierUsers + 1> counts{};  // per user, slot s not counted
+  std::vector<std::pair<int, IdentifierCode>> others;  // kind and code of each other occupied slot
+
+  // Choosing user u: refused at the limit of 8 (message 15057), slot s itself not
+  // counted. Otherwise the ordinal s would get: its own when it already belongs to u,
+  // else u's count plus one.
+  Result<int> ordinal_for(int user) const;
+  // How many identifiers u holds, slot s included when it is u's.
+  int count_of(int user) const;
+  // Another slot holds this code with this kind.
+  bool taken(int kind, const IdentifierCode& code) const;
+};
+IdentifierNeighbours identifier_neighbours(const memory::Configuration& config, int slot);
 Result<int> ordinal_for(const memory::Configuration& config, int slot, int user);
 
 // What the identifier dialog confirms.
