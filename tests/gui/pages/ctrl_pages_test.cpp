@@ -446,6 +446,29 @@ class CtrlPagesTest : public QObject {
     };
     QCOMPARE(rig.changes(), expected);
   }
+
+  // Not a check: with VQ_SCREENSHOT_DIR set (under a real display) it saves both pages after
+  // a read, as the README shows them.
+  void screenshots_after_read() {
+    const QString out = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
+    if (out.isEmpty()) QSKIP("VQ_SCREENSHOT_DIR not set");
+    test::SettingsWindowRig rig;
+    rig.connect_and_read();
+    auto* page = rig.visit<CtrlIDPage>(Node::ctrl_id);
+    select_row(child<QTreeWidget>(page, "CtrlIDListView"), 2);
+    rig.form->raise();
+    rig.form->activateWindow();
+    QTest::qWait(300);
+    QVERIFY(rig.form->grab().save(out + "/identifiers.png"));
+    rig.ui.ui->dialog_scripts.push_back([&](QDialog* d) {
+      QTest::qWait(200);
+      QVERIFY(d->grab().save(out + "/identifier-dialog.png"));
+    });
+    page->CtrlIDListViewDblClick();
+    rig.visit<CtrlPwdPage>(Node::ctrl_pwd);
+    QTest::qWait(300);
+    QVERIFY(rig.form->grab().save(out + "/passwords.png"));
+  }
 };
 
 QTEST_MAIN(CtrlPagesTest)

@@ -32,7 +32,7 @@ CtrlIDPage::CtrlIDPage(PageHost& host, QWidget* parent) : SettingsPage(host, par
                             QStringLiteral("Пользователь"), QStringLiteral("Тактика"), QStringLiteral("Быстрое взятие")},
                            settings::kIdentifierSlots, this);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->set_column_widths({50, 50, 110, 95, 150});
+  list_->set_column_widths({45, 40, 100, 90, 165});
   list_->setToolTip(QStringLiteral("Двойной щелчок или Enter — настройка идентификатора; Delete — удалить; выделите "
                                    "несколько (Ctrl, Shift), чтобы дать им всем привязки из таблицы справа"));
   layout->addWidget(list_, 3);
@@ -44,6 +44,8 @@ CtrlIDPage::CtrlIDPage(PageHost& host, QWidget* parent) : SettingsPage(host, par
   grid_->setToolTip(QStringLiteral("Щелчок по ячейке под номером раздела ставит или снимает привязку (X); "
                                    "«Сохранить изменения» даёт привязки всем выделенным идентификаторам"));
   group_layout->addWidget(grid_);
+  // Four narrow columns are enough for "P96"; the rest of the width goes to the list.
+  group->setMaximumWidth(250);
   layout->addWidget(group, 1);
 
   menu_ = list_->add_popup_menu(QStringLiteral("CtrlIDPopupMenu"));
