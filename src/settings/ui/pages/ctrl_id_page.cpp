@@ -5,6 +5,8 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QVBoxLayout>
+#include <array>
+#include <vector>
 
 #include "memory/configuration.hpp"
 #include "settings/identifiers.hpp"
@@ -68,6 +70,15 @@ CtrlIDPage::CtrlIDPage(PageHost& host, QWidget* parent) : SettingsPage(host, par
 void CtrlIDPage::show_from(const memory::Configuration& config) {
   Filling f(*this);
   const QString none = QStringLiteral("-"), yes = m(15126), no = m(15127);
+  // Names made once a visit, not once a row.
+  QStringList tactics;
+  for (int t = 0; t < settings::kTacticCount; ++t) tactics << qs(settings::tactic_name(t));
+  auto kind = [names = std::array<QString, 4>{qs(settings::kind_name(settings::kKindPin)),
+                                              qs(settings::kind_name(settings::kKindKey)),
+                                              qs(settings::kind_name(settings::kKindFob)),
+                                              qs(settings::kind_name(0))}](int k) {
+    return names[k == settings::kKindPin ? 0 : k == settings::kKindKey ? 1 : k == settings::kKindFob ? 2 : 3];
+  };
   std::vector<settings::Identifier> by_slot(settings::kIdentifierSlots + 1);
   for (auto& id : settings::read_identifiers(config)) by_slot[static_cast<std::size_t>(id.slot)] = std::move(id);
   for (int s = 1; s <= settings::kIdentifierSlots; ++s) {
@@ -77,10 +88,10 @@ void CtrlIDPage::show_from(const memory::Configuration& config) {
       for (int column = 1; column <= 5; ++column) set_text(row, column, none);
       continue;
     }
-    set_text(row, 1, qs(settings::kind_name(id.kind)));
+    set_text(row, 1, kind(id.kind));
     set_text(row, 2, qs(settings::identifier_value_text(id.kind, id.code)));
     set_text(row, 3, QString::number(id.user));
-    set_text(row, 4, qs(settings::tactic_name(id.tactic)));
+    set_text(row, 4, id.tactic < settings::kTacticCount ? tactics[id.tactic] : qs(settings::tactic_name(id.tactic)));
     set_text(row, 5, id.quick_arm ? yes : no);
   }
   // Marks not stored are dropped: the grid shows the table again.
