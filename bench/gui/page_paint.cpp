@@ -2,7 +2,7 @@
 // the tree's own 10 ms change notice, the page's show operation over the whole
 // configuration, and one synchronous paint of the window. The largest pages are measured
 // with every slot in use (250 registered radio devices, 96 named partitions, 250 bound
-// outputs). Offscreen platform:
+// outputs, 1000 identifiers). Offscreen platform:
 //   QT_QPA_PLATFORM=offscreen vq_gui_page_paint [--runs N]
 #include <QApplication>
 #include <QElapsedTimer>
@@ -63,6 +63,21 @@ void fill(vq::memory::Configuration& c) {
     for (std::size_t k = 16; k < 32; ++k) remote[at + k] = 0x79;
     remote_users[2 + 2 * i] = static_cast<std::uint8_t>(i + 1);
   }
+  // 1000 identifiers of 250 users, four each, kinds in turn.
+  auto records = c.image(ImageId::identifier_records).data();
+  auto codes = c.image(ImageId::identifier_codes).data();
+  auto links = c.image(ImageId::identifier_partitions).data();
+  for (std::size_t s = 0; s < 1000; ++s) {
+    const std::size_t at = 4 + 11 * s;
+    records[at] = static_cast<std::uint8_t>(s / 4 + 1);
+    records[at + 2] = static_cast<std::uint8_t>(s % 4 + 1);
+    records[at + 6] = static_cast<std::uint8_t>((s + 1) & 0xFF);
+    records[at + 7] = static_cast<std::uint8_t>((s + 1) >> 8);
+    records[at + 8] = static_cast<std::uint8_t>(s % 5);
+    records[at + 9] = static_cast<std::uint8_t>(16 * (s % 3 + 1));
+    for (std::size_t i = 0; i < 6; ++i) codes[5 + 6 * s + i] = static_cast<std::uint8_t>(0x30 + (s + i) % 10);
+    links[4 + 12 * s + s % 12] = 0xA5;
+  }
 }
 
 }  // namespace
@@ -98,6 +113,7 @@ int main(int argc, char** argv) {
       {"Назначение в системе (250 outputs)", Node::sys_out_sign},
       {"Настройка выходов (250 outputs)", Node::sys_out_set},
       {"Дистанционное (8 remote control records)", Node::remote_ctrl},
+      {"Идентификаторы (1000 identifiers)", Node::ctrl_id},
   };
   auto visit = [&](Node node) {
     nav.tree()->setCurrentItem(nav.node_item(node));

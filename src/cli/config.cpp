@@ -103,6 +103,45 @@ int config_show(const ConfigOptions& o) {
   return 0;
 }
 
+// A secret (password, identifier code) is one line of standard input, never a word of the
+// command line that every user sees in the process list. At a terminal the line is asked
+// for by the key's name and not echoed.
+Result<std::string> read_secret(const std::string& key) {
+  const bool tty = ::isatty(STDIN_FILENO) == 1;
+  termios saved{};
+  const bool quiet = tty && ::tcgetattr(STDIN_FILENO, &saved) == 0;
+  if (tty) std::fprintf(stderr, "%s: ", key.c_str());
+  if (quiet) {
+    termios off = saved;
+    off.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    (void)::tcsetattr(STDIN_FILENO, TCSAFLUSH, &off);
+  }
+  std::string line;
+  bool got = false;
+  for (int ch; (ch = std::fgetc(stdin)) != EOF;) {
+    got = true;
+    if (ch == '\n') break;
+    line += static_cast<char>(ch);
+  }
+  if (quiet) (void)::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+  if (tty) std::fprintf(stderr, "\n");
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (!got) return fail("значение не получено со стандартного ввода");
+  return line;
+}
+
+// The value of a secret key: "-", or a value ending in ",-", whose "-" stands for the line
+// read from standard input.
+Result<std::string> secret_value(const std::string& key, const std::string& value) {
+  const bool whole = value == "-";
+  if (!whole && !(value.size() >= 2 && value.compare(value.size() - 2, 2, ",-") == 0))
+    return fail("пароли и коды идентификаторов не принимаются в командной строке (их видно в списке процессов): "
+                "укажите " + key + "=- и введите значение со стандартного ввода");
+  auto line = read_secret(key);
+  if (!line) return line;
+  return value.substr(0, value.size() - 1) + *line;
+}
+
 // Every value or none: the file is saved only when all of them were accepted, and it
 // changes only where the fields are (the file's own bytes are kept everywhere else).
 int config_set(const ConfigOptions& o) {
@@ -112,7 +151,18 @@ int config_set(const ConfigOptions& o) {
     const auto eq = a.find('=');
     if (eq == std::string::npos || eq == 0)
       return report_failure(Error{0, 0, "Ожидается КЛЮЧ=ЗНАЧЕНИЕ, получено «" + a + "»; файл не изменён", {}});
-    if (auto r = settings::set_config_field(config, a.substr(0, eq), a.substr(eq + 1)); !r) {
+    const std::string key = a.substr(0, eq);
+    std::string value = a.substr(eq + 1);
+    if (settings::is_secret_key(key)) {
+      auto secret = secret_value(key, value);
+      if (!secret) {
+        Error e = secret.error();
+        e.text = key + ": " + e.text + "; файл не изменён";
+        return report_failure(e);
+      }
+      value = std::move(*secret);
+    }
+    if (auto r = settings::set_config_field(config, key, value); !r) {
       Error e = r.error();
       e.text = a.substr(0, eq) + ": " + e.text + "; файл не изменён";
       return report_failure(e);
@@ -184,7 +234,7 @@ int config_diff(const ConfigOptions& o) {
   if (!a) return report_failure(a.error());
   auto b = load_file(o.other);
   if (!b) return report_failure(b.error());
-  const auto lines = settings::diff_configurations(*a, *b, {true});
+  const auto lines = settings::diff_configurations(*a, *b, {o.show_secrets});
   for (const auto& l : lines) std::printf("%s\n", terminal_safe(l).c_str());
   if (lines.empty()) std::printf("Конфигурации совпадают\n");
   return 0;
@@ -336,6 +386,7 @@ void add_config_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   auto* diff = config->add_subcommand("diff", "Differences between two .cfg files");
   diff->add_option("a", o.input, "First configuration file")->required();
   diff->add_option("b", o.other, "Second configuration file")->required();
+  diff->add_flag("--show-secrets", o.show_secrets, "Show passwords and identifier codes instead of ***");
   diff->callback([&action] { action = [] { return config_diff(o); }; });
 }
 

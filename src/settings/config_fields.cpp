@@ -6,7 +6,8 @@ namespace vq::settings {
 
 const std::vector<FieldDomain>& field_domains() {
   static const std::vector<FieldDomain> domains = {partition_fields(), radio_network_fields(),
-                                                   system_output_fields(), remote_control_fields()};
+                                                   system_output_fields(), identifier_fields(),
+                                                   remote_control_fields()};
   return domains;
 }
 
@@ -16,6 +17,12 @@ Result<> set_config_field(memory::Configuration& config, std::string_view key, s
     if (auto r = domain.set(config, key, value)) return *r;
   }
   return fail("Нет такого ключа: " + std::string(key) + " (ключи перечислены в docs/config-keys.md)");
+}
+
+bool is_secret_key(std::string_view key) {
+  for (const auto& domain : field_domains())
+    if (domain.secret_key && domain.secret_key(key)) return true;
+  return false;
 }
 
 std::vector<std::string_view> split_key(std::string_view key) {

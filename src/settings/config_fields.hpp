@@ -23,6 +23,10 @@ struct FieldDomain {
   // Sets the field with that full key from the text; nothing when the key is not one of
   // the domain's. A refusal changes no byte.
   std::function<std::optional<Result<>>(memory::Configuration&, std::string_view key, std::string_view value)> set;
+  // Tables holding secrets: a diff without secrets shown names their change, not their bytes.
+  std::vector<memory::ImageId> secret_images;
+  // Whether the key takes a secret (a code or password), which never comes from the command line.
+  std::function<bool(std::string_view key)> secret_key;
 };
 
 // Every domain, in the order `config show` prints them.
@@ -33,6 +37,10 @@ FieldDomain partition_fields();
 FieldDomain radio_network_fields();
 FieldDomain system_output_fields();
 FieldDomain remote_control_fields();
+FieldDomain identifier_fields();  // identifiers_fields.cpp: identifiers, passwords
+
+// Whether a key takes a secret: `config set` reads such a value from standard input.
+bool is_secret_key(std::string_view key);
 
 // Sets one field by its full key; an unknown key is refused.
 Result<> set_config_field(memory::Configuration& config, std::string_view key, std::string_view value);

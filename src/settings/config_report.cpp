@@ -91,19 +91,6 @@ ReportSection channel_section(const Configuration& c) {
   return s;
 }
 
-ReportSection password_section(const Configuration& c, ImageId id, const char* key, const char* title,
-                               bool show) {
-  const auto& pw = c.image(id);
-  ReportSection s{key, title, {}, false, 0, {}};
-  std::string digits;
-  for (std::size_t i = 0; i < pw.length(); ++i) {
-    const auto b = pw.byte_at(i);
-    if (b >= 0x80 && b <= 0x89) digits += static_cast<char>('0' + (b - 0x80));
-  }
-  s.fields.push_back({"password", "Пароль", digits.empty() ? "(не задан)" : show ? digits : "***"});
-  return s;
-}
-
 ReportSection raw_section(std::string_view key, const memory::TMemoryBlock& block) {
   ReportSection s{std::string(key), std::string(key), {}, true, block.start_address(), {}};
   const auto d = block.data();
@@ -166,6 +153,7 @@ struct ReportPart {
   std::vector<ReportSection> sections;
   std::vector<ImageId> images;
   std::vector<PageId> pages;
+  std::vector<ImageId> secret_images;
 };
 
 std::vector<ReportPart> report_parts(const Configuration& c, const ReportOptions& options) {
@@ -175,11 +163,7 @@ std::vector<ReportPart> report_parts(const Configuration& c, const ReportOptions
   base.sections.push_back(registered_devices_section(c));
   base.sections.push_back(phone_section(c));
   base.sections.push_back(channel_section(c));
-  base.sections.push_back(password_section(c, ImageId::first_password, "first_password", "Пароль пользователя",
-                                           options.show_secrets));
-  base.sections.push_back(password_section(c, ImageId::second_password, "second_password", "Пароль инженера",
-                                           options.show_secrets));
-  base.images = {ImageId::registered_devices, ImageId::first_password, ImageId::second_password};
+  base.images = {ImageId::registered_devices};
   base.pages = {PageId::phone_numbers, PageId::channels};
   parts.push_back(std::move(base));
   for (const auto& domain : field_domains()) {
@@ -187,6 +171,7 @@ std::vector<ReportPart> report_parts(const Configuration& c, const ReportOptions
     domain.report(c, options, part.sections);
     part.images = domain.images;
     part.pages = domain.pages;
+    part.secret_images = domain.secret_images;
     parts.push_back(std::move(part));
   }
   std::vector<bool> image_decoded(memory::kImageCount, false), page_decoded(memory::kPageCount, false);
@@ -239,8 +224,18 @@ std::vector<std::string> diff_configurations(const Configuration& a, const Confi
     // Bytes no field shows (reserved bytes, bits the pages keep) still make the files
     // differ: when a decoding names no change, its tables speak for themselves.
     if (part_lines.empty()) {
-      for (auto id : parts_a[i].images)
-        raw_byte_lines(memory::layout(id).name, a.image(id), b.image(id), part_lines);
+      const auto& secret = parts_a[i].secret_images;
+      for (auto id : parts_a[i].images) {
+        const auto& ia = a.image(id);
+        const auto& ib = b.image(id);
+        if (!options.show_secrets && std::find(secret.begin(), secret.end(), id) != secret.end()) {
+          if (ia.start_address() != ib.start_address() || ia.length() != ib.length() ||
+              !std::equal(ia.data().begin(), ia.data().end(), ib.data().begin()))
+            part_lines.push_back(std::string(memory::layout(id).name) + ": байты изменены (скрыто; --show-secrets)");
+          continue;
+        }
+        raw_byte_lines(memory::layout(id).name, ia, ib, part_lines);
+      }
       for (auto id : parts_a[i].pages) raw_byte_lines(memory::layout(id).name, a.page(id), b.page(id), part_lines);
     }
     lines.insert(lines.end(), part_lines.begin(), part_lines.end());
@@ -326,7 +321,10 @@ std::vector<std::string> diff_reports(const std::vector<ReportSection>& a, const
       for (const auto& f : s.fields) {
         auto fb = fields_b.find(f.key);
         const std::string other = fb == fields_b.end() ? "—" : fb->second->value;
-        if (other != f.value) lines.push_back(s.title + ": " + f.label + ": " + f.value + " → " + other);
+        if (other != f.value)
+          lines.push_back(s.title + ": " + f.label + ": " + f.value + " → " + other);
+        else if (fb != fields_b.end() && f.hidden != fb->second->hidden)
+          lines.push_back(s.title + ": " + f.label + ": изменён (скрыто; --show-secrets)");
         if (fb != fields_b.end()) fields_b.erase(fb);
       }
       for (const auto& [key, f] : fields_b) lines.push_back(s.title + ": " + f->label + ": — → " + f->value);

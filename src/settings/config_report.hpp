@@ -19,6 +19,9 @@ struct ReportField {
   std::string value;  // the value as a person reads it
   Type type = Type::text;
   long long number = 0;  // number, flag (0/1) or choice code
+  // A secret shown masked keeps its value here, never rendered: a diff can still tell
+  // that it changed.
+  std::string hidden = {};
 };
 
 ReportField text_field(std::string key, std::string label, std::string value);
@@ -53,7 +56,8 @@ const ReportField* find_field(const std::vector<ReportSection>& report, std::str
 std::vector<std::string> diff_configurations(const memory::Configuration& a, const memory::Configuration& b,
                                              const ReportOptions& options = {});
 
-// Lines "section: label: old → new" for fields, "section +offset: 0xAA → 0xBB" for raw bytes.
+// Lines "section: label: old → new" for fields, "section +offset: 0xAA → 0xBB" for raw bytes;
+// a masked secret that changed: "section: label: изменён (скрыто; --show-secrets)".
 std::vector<std::string> diff_reports(const std::vector<ReportSection>& a, const std::vector<ReportSection>& b);
 
 }  // namespace vq::settings

@@ -50,9 +50,9 @@ TEST(ConfigReport, DecodesWhatIsKnownAndHidesPasswords) {
   EXPECT_EQ(field(report, "registered_devices", "device_5"), "Сорвел-517");
   EXPECT_EQ(field(report, "registered_devices", "device_7"), "Сорвел-526");
   EXPECT_EQ(field(report, "phone_numbers", "number_1"), "79161234567");
-  EXPECT_EQ(field(report, "first_password", "password"), "***");
-  EXPECT_EQ(field(build_report(c, {true}), "first_password", "password"), "123");
-  EXPECT_EQ(field(report, "second_password", "password"), "(не задан)");
+  EXPECT_EQ(field(report, "passwords", "user"), "***");
+  EXPECT_EQ(field(build_report(c, {true}), "passwords", "user"), "123");
+  EXPECT_EQ(field(report, "passwords", "engineer"), "(не задан)");
   ASSERT_NE(find(report, "identifier_aux"), nullptr);
   EXPECT_TRUE(find(report, "identifier_aux")->raw);
   EXPECT_EQ(find(report, "identifier_aux")->bytes.size(), 4004u);

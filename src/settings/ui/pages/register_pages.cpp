@@ -11,6 +11,8 @@
 #include "settings/ui/pages/sys_out_sign_page.hpp"
 #include "settings/ui/pages/sys_out_set_page.hpp"
 #include "settings/ui/pages/remote_ctrl_page.hpp"
+#include "settings/ui/pages/ctrl_id_page.hpp"
+#include "settings/ui/pages/ctrl_pwd_page.hpp"
 
 namespace vq::gui {
 
@@ -25,6 +27,8 @@ void register_pages(SettingsNavigator& nav, PageHost& host) {
   nav.register_page(Node::sys_out_sign, new SysOutSignPage(host), host);
   nav.register_page(Node::sys_out_set, new SysOutSetPage(host), host);
   nav.register_page(Node::remote_ctrl, new RemoteCtrlPage(host), host);
+  nav.register_page(Node::ctrl_id, new CtrlIDPage(host), host);
+  nav.register_page(Node::ctrl_pwd, new CtrlPwdPage(host), host);
 }
 
 }  // namespace vq::gui
