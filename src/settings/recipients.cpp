@@ -535,7 +535,10 @@ Result<EditPlan> plan_recipient_edit(const Configuration& config, int r) {
 RecipientEdit current_edit(const Configuration& config, int r) {
   RecipientEdit e;
   const Recipient rc = read_recipient(config, r);
-  auto channel = [](const RecipientChannel& ch) { return ChannelEdit{ch.kind(), ch.phone, std::nullopt}; };
+  auto channel = [](const RecipientChannel& ch) {
+    // A GSM number is written with its "+", as the dialog shows it.
+    return ChannelEdit{ch.kind(), (ch.kind() == Communicator::gsm ? "+" : "") + ch.phone, std::nullopt};
+  };
   if (rc.main) e.main = channel(*rc.main);
   if (rc.reserve && rc.main) e.reserve = channel(*rc.reserve);
   e.sim_notice = rc.sim_notice;

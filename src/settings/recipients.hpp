@@ -193,7 +193,7 @@ struct RecipientEdit {
   friend bool operator==(const RecipientEdit&, const RecipientEdit&) = default;
 };
 
-// The edit that keeps recipient r as stored (what the dialog opens with).
+// The edit that keeps recipient r as stored (what the dialog opens with; GSM numbers with "+").
 RecipientEdit current_edit(const memory::Configuration& config, int r);
 
 // What the telephone edit keeps of typed text: upper case; digits and "+" for GSM, also

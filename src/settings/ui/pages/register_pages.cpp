@@ -10,6 +10,7 @@
 #include "settings/ui/pages/rpdi_page.hpp"
 #include "settings/ui/pages/sys_out_sign_page.hpp"
 #include "settings/ui/pages/sys_out_set_page.hpp"
+#include "settings/ui/pages/tel_rcpnts_page.hpp"
 
 namespace vq::gui {
 
@@ -23,6 +24,7 @@ void register_pages(SettingsNavigator& nav, PageHost& host) {
   nav.register_page(Node::rpdi, new RPDIPage(host), host);
   nav.register_page(Node::sys_out_sign, new SysOutSignPage(host), host);
   nav.register_page(Node::sys_out_set, new SysOutSetPage(host), host);
+  nav.register_page(Node::tel_rcpnts, new TelRcpntsPage(host), host);
 }
 
 }  // namespace vq::gui
