@@ -32,6 +32,7 @@ const std::vector<FieldDomain>& field_domains();
 FieldDomain partition_fields();
 FieldDomain radio_network_fields();
 FieldDomain system_output_fields();
+FieldDomain recipient_fields();  // recipients_fields.cpp
 
 // Sets one field by its full key; an unknown key is refused.
 Result<> set_config_field(memory::Configuration& config, std::string_view key, std::string_view value);
