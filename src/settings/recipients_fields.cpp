@@ -212,8 +212,8 @@ Result<> set_recipient_field(Configuration& c, int r, const std::vector<std::str
 FieldDomain recipient_fields() {
   FieldDomain d;
   d.report = [](const Configuration& c, const ReportOptions&, std::vector<ReportSection>& out) { report(c, out); };
-  d.pages = {memory::PageId::phone_numbers, memory::PageId::recipient_partitions, memory::PageId::recipients,
-             memory::PageId::channels, memory::PageId::delivery_groups};
+  // The telephone and channel tables have sections of their own already.
+  d.pages = {memory::PageId::recipient_partitions, memory::PageId::recipients, memory::PageId::delivery_groups};
   d.set = [](Configuration& c, std::string_view key, std::string_view value) -> std::optional<Result<>> {
     const auto parts = split_key(key);
     if (parts.empty() || parts[0] != kSection) return std::nullopt;

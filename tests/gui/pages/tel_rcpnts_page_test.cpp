@@ -135,7 +135,7 @@ class TelRcpntsPageTest : public QObject {
              (QStringList{"Информационная", "не срочно", "всегда или 0", "60 сек"}));
     QCOMPARE(row_texts(category(&d, 2)), (QStringList{"Обходы, исключения", "-", "-", "-"}));
     QCOMPARE(category(&d, 6)->checkState(0), Qt::Checked);
-    QVERIFY(!child<QPushButton>(&d, "OKBtn")->isEnabled());
+    QVERIFY(child<QPushButton>(&d, "OKBtn")->isEnabled());
     // Confirming as it opened keeps the recipient as stored.
     QCOMPARE(d.value(), settings::current_edit(c, 1));
 
@@ -145,6 +145,7 @@ class TelRcpntsPageTest : public QObject {
     QVERIFY(!box(&e, "EnableMainChB")->isChecked());
     QVERIFY(!combo(&e, "MainChNoticeDevTypeCmB")->isEnabled());
     QVERIFY(!box(&e, "EnableResChB")->isEnabled());
+    QVERIFY(!child<QPushButton>(&e, "OKBtn")->isEnabled());
     QCOMPARE(row_texts(category(&e, 1)), (QStringList{"Информационная", "", "", ""}));
   }
 

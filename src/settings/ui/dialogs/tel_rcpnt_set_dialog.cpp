@@ -147,6 +147,9 @@ TQTelRcpntSetForm::TQTelRcpntSetForm(const RecipientDialogInput& input, QWidget*
   reserve_.enable->setEnabled(false);
   const auto& stored = input.stored;
   if (stored.main) {
+    // A recipient that has a main channel can be saved as it opens: otherwise a change of
+    // its categories or notices could only be saved by entering its channel anew.
+    ok_->setEnabled(true);
     main_.enable->setChecked(true);
     main_.device->setEnabled(true);
     main_.phone->setEnabled(true);
