@@ -266,6 +266,9 @@ class TelRcpntsPageTest : public QObject {
     one_recipient(host.config);
     TelRcpntsPage page(host);
     page.show_from(host.config);
+    // The account a fresh configuration holds (0) is shown and, untouched, not refused.
+    QCOMPARE(page.account()->text(), QStringLiteral("0"));
+    QVERIFY(page.apply_to(host.config).has_value());
     QCOMPARE(row_texts(page.list()->row(1)),
              (QStringList{"1", "PSTN", "8W4951234567", "ContactID", "+79161234567", "SMS", "1,3,6"}));
     QCOMPARE(row_texts(page.list()->row(2)), (QStringList{"2", "-", "-", "-", "-", "-", "-"}));

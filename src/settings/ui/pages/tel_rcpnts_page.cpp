@@ -90,8 +90,11 @@ void TelRcpntsPage::load_grid(const memory::Configuration& config, int r) {
 }
 
 Result<> TelRcpntsPage::apply_to(memory::Configuration& config) {
-  // The account first: a refused one stores nothing.
-  const auto account = settings::parse_contact_id_account(to_std(account_->text()));
+  // The account first: a refused one stores nothing. An account left as shown is not
+  // checked again (a fresh configuration holds 0, which nobody typed).
+  const int stored = settings::contact_id_account(config);
+  Result<std::optional<int>> account = std::optional<int>{};
+  if (account_->text() != QString::number(stored)) account = settings::parse_contact_id_account(to_std(account_->text()));
   if (!account) return std::unexpected(account.error());
   const int r = list_->selected_number();
   std::bitset<settings::kRecipientPartitions> marks;
@@ -100,8 +103,7 @@ Result<> TelRcpntsPage::apply_to(memory::Configuration& config) {
   // Partitions belong to a recipient with a main channel; for any other there is nothing to store.
   if (r && settings::read_recipient(config, r).main)
     if (auto ok = settings::set_recipient_partitions(config, r, marks); !ok) return ok;
-  if (*account && **account != settings::contact_id_account(config))
-    return settings::set_contact_id_account(config, **account);
+  if (*account && **account != stored) return settings::set_contact_id_account(config, **account);
   return {};
 }
 
