@@ -344,6 +344,41 @@ class TelRcpntsPageTest : public QObject {
     const auto got = rig.changes();
     QVERIFY2(got == expected, qPrintable(QStringLiteral("got {%1}, want {%2}").arg(describe(got)).arg(describe(expected))));
   }
+
+  // Recipient 1 of the demo contents goes: the others' channels and numbers move down in
+  // the panel, and nothing outside the recipient tables and service bytes 38, 40 changes.
+  void a_recipient_removed_renumbers_the_others_in_the_panel() {
+    test::SettingsWindowRig rig;
+    rig.connect_and_read();
+    auto* page = rig.visit<TelRcpntsPage>(Node::tel_rcpnts);
+    QVERIFY(page);
+    rig.ui.ui->dialog_scripts.push_back([](QDialog* d) {
+      box(d, "EnableMainChB")->click();
+      QVERIFY(!box(d, "EnableResChB")->isChecked());
+      press(d, "OKBtn");
+    });
+    page->list()->setCurrentItem(page->list()->row(1));
+    page->TelRcpntsListViewDblClick();
+    QCOMPARE(page->list()->row(1)->text(2), QStringLiteral("-"));
+    QCOMPARE(page->list()->row(2)->text(2), QStringLiteral("+79035551122"));
+    rig.write_all();
+    const auto& mem = rig.panel().memory();
+    QCOMPARE(int(mem[0x10B600 + 2 + 11]), 1);      // recipient 2: main 3 -> 1
+    QCOMPARE(int(mem[0x10B600 + 2 + 11 + 1]), 2);  // reserve 4 -> 2
+    QCOMPARE(int(mem[0x10B600 + 2 + 22]), 3);      // recipient 3: main 5 -> 3
+    QCOMPARE(int(mem[0x10B800]), 3);
+    QCOMPARE(int(mem[0x10AE00]), 3);
+    QCOMPARE(int(mem[0x10BC00]), 2);
+    QCOMPARE(int(mem[0x10B800 + 1 + 6]), 1);       // channel 1 now names number 1 ...
+    QCOMPARE(int(mem[0x10AE00 + 3]), 0x79);        // ... which is recipient 2's +7903...
+    QCOMPARE(int(mem[0x10AE00 + 4]), 0x03);
+    for (const auto& [at, v] : rig.changes()) {
+      const bool inside = (at >= 0x10AE00 && at < 0x10AE00 + 512) || (at >= 0x10B400 && at < 0x10B400 + 512) ||
+                          (at >= 0x10B600 && at < 0x10B600 + 512) || (at >= 0x10B800 && at < 0x10B800 + 512) ||
+                          (at >= 0x10BC00 && at < 0x10BC00 + 512) || at == 0x10D400 + 38 || at == 0x10D400 + 40;
+      QVERIFY2(inside, qPrintable(QStringLiteral("0x%1 changed").arg(at, 0, 16)));
+    }
+  }
 };
 
 QTEST_MAIN(TelRcpntsPageTest)
