@@ -80,6 +80,30 @@ void fill(vq::memory::Configuration& c) {
   }
 }
 
+// Eight recipients, each on its own GSM channel, all categories, every partition.
+void fill_recipients(vq::memory::Configuration& c) {
+  using vq::memory::PageId;
+  auto phones = c.page(PageId::phone_numbers).data();
+  auto channels = c.page(PageId::channels).data();
+  auto recipients = c.page(PageId::recipients).data();
+  auto served = c.page(PageId::recipient_partitions).data();
+  phones[0] = channels[0] = recipients[0] = 8;
+  phones[2] = 12;
+  for (std::size_t k = 0; k < 8; ++k) {
+    for (std::size_t i = 0; i < 12; ++i) phones[3 + 12 * k + i] = i < 5 ? static_cast<std::uint8_t>(0x79 - k) : 0xFF;
+    const std::size_t ch = 1 + 11 * k;
+    channels[ch] = static_cast<std::uint8_t>(k + 1);
+    channels[ch + 4] = 0x08;
+    channels[ch + 5] = 2;
+    channels[ch + 6] = static_cast<std::uint8_t>(k + 1);
+    const std::size_t r = 2 + 11 * k;
+    recipients[r] = static_cast<std::uint8_t>(k + 1);
+    recipients[r + 2] = 0x3F;
+    recipients[r + 4] = 6;
+  }
+  for (std::size_t p = 1; p <= 96; ++p) served[3 + p] = 0xFF;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +123,7 @@ int main(int argc, char** argv) {
   form.show();
   app.processEvents();
   fill(*form.configuration());
+  fill_recipients(*form.configuration());
   auto& nav = *form.navigator();
 
   struct Target {
@@ -114,6 +139,7 @@ int main(int argc, char** argv) {
       {"Настройка выходов (250 outputs)", Node::sys_out_set},
       {"Дистанционное (8 remote control records)", Node::remote_ctrl},
       {"Идентификаторы (1000 identifiers)", Node::ctrl_id},
+      {"Телефоны получателей (8 recipients, 96 partitions)", Node::tel_rcpnts},
   };
   auto visit = [&](Node node) {
     nav.tree()->setCurrentItem(nav.node_item(node));

@@ -41,6 +41,7 @@ FieldDomain identifier_fields();  // identifiers_fields.cpp: identifiers, passwo
 
 // Whether a key takes a secret: `config set` reads such a value from standard input.
 bool is_secret_key(std::string_view key);
+FieldDomain recipient_fields();  // recipients_fields.cpp
 
 // Sets one field by its full key; an unknown key is refused.
 Result<> set_config_field(memory::Configuration& config, std::string_view key, std::string_view value);

@@ -39,7 +39,7 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   using Mode = WindowMode;
   Mode mode() const { return mode_; }
   bool demo_mode() const override { return mode_ == Mode::demo; }
-  bool demo_configuration() const { return demo_configuration_; }
+  bool demo_configuration() const override { return demo_configuration_; }
   bool transfer_running() const;
   // Images exist while the window is shown (between showEvent and close).
   memory::Configuration* configuration() const { return config_.get(); }

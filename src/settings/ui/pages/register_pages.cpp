@@ -13,6 +13,7 @@
 #include "settings/ui/pages/remote_ctrl_page.hpp"
 #include "settings/ui/pages/ctrl_id_page.hpp"
 #include "settings/ui/pages/ctrl_pwd_page.hpp"
+#include "settings/ui/pages/tel_rcpnts_page.hpp"
 
 namespace vq::gui {
 
@@ -29,6 +30,7 @@ void register_pages(SettingsNavigator& nav, PageHost& host) {
   nav.register_page(Node::remote_ctrl, new RemoteCtrlPage(host), host);
   nav.register_page(Node::ctrl_id, new CtrlIDPage(host), host);
   nav.register_page(Node::ctrl_pwd, new CtrlPwdPage(host), host);
+  nav.register_page(Node::tel_rcpnts, new TelRcpntsPage(host), host);
 }
 
 }  // namespace vq::gui

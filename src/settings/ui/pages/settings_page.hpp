@@ -22,6 +22,9 @@ class PageHost {
   virtual memory::Configuration* configuration() = 0;
   // "Демо" chosen (some dialogs offer less without a panel).
   virtual bool demo_mode() const = 0;
+  // The images are demo contents, not a successful read of the connected panel (the
+  // recipient pages then offer every communicator).
+  virtual bool demo_configuration() const { return demo_mode(); }
 };
 
 class SettingsPage : public QWidget {
