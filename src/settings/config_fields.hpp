@@ -32,6 +32,8 @@ const std::vector<FieldDomain>& field_domains();
 FieldDomain partition_fields();
 FieldDomain radio_network_fields();
 FieldDomain system_output_fields();
+FieldDomain service_fields();  // service_fields.cpp: GSM service settings, PSTN module
+FieldDomain voice_fields();    // voice_fields.cpp: general settings, voice module, speech notices
 
 // Sets one field by its full key; an unknown key is refused.
 Result<> set_config_field(memory::Configuration& config, std::string_view key, std::string_view value);

@@ -2,8 +2,16 @@
 
 namespace vq::settings {
 
-void StoreServicePage(memory::Configuration&) {}
+ServiceSettings FillServicePage(const memory::Configuration& config) {
+  const auto& entry = config.page_list()[memory::kServicePageEntry];
+  return decode_service(entry.data);
+}
 
-void FillServicePage(memory::Configuration&) {}
+Result<> StoreServicePage(memory::Configuration& config, const ServiceSettings& page) {
+  auto& entry = config.page_list()[memory::kServicePageEntry];
+  if (auto r = encode_service(entry.data, page); !r) return r;
+  encode_service_constants(entry.data);
+  return {};
+}
 
 }  // namespace vq::settings
