@@ -10,6 +10,11 @@
 #include "settings/ui/pages/rpdi_page.hpp"
 #include "settings/ui/pages/sys_out_sign_page.hpp"
 #include "settings/ui/pages/sys_out_set_page.hpp"
+#include "settings/ui/pages/service_page.hpp"
+#include "settings/ui/pages/pstn_settings_page.hpp"
+#include "settings/ui/pages/speech_notice_page.hpp"
+#include "settings/ui/pages/device_gsettings_page.hpp"
+#include "settings/ui/pages/device_vmodule_page.hpp"
 
 namespace vq::gui {
 
@@ -23,6 +28,11 @@ void register_pages(SettingsNavigator& nav, PageHost& host) {
   nav.register_page(Node::rpdi, new RPDIPage(host), host);
   nav.register_page(Node::sys_out_sign, new SysOutSignPage(host), host);
   nav.register_page(Node::sys_out_set, new SysOutSetPage(host), host);
+  nav.register_page(Node::service, new ServicePage(host), host);
+  nav.register_page(Node::pstn_settings, new PSTNSettingsPage(host), host);
+  nav.register_page(Node::speech_notice, new SpeechNoticePage(host), host);
+  nav.register_page(Node::device_gsettings, new DeviceGSettingsPage(host), host);
+  nav.register_page(Node::device_vmodule, new DeviceVModulePage(host), host);
 }
 
 }  // namespace vq::gui
