@@ -2,7 +2,7 @@
 // the tree's own 10 ms change notice, the page's show operation over the whole
 // configuration, and one synchronous paint of the window. The largest pages are measured
 // with every slot in use (250 registered radio devices, 96 named partitions, 250 bound
-// outputs). Offscreen platform:
+// outputs, 768 active speech notices). Offscreen platform:
 //   QT_QPA_PLATFORM=offscreen vq_gui_page_paint [--runs N]
 #include <QApplication>
 #include <QElapsedTimer>
@@ -52,6 +52,16 @@ void fill(vq::memory::Configuration& c) {
     outputs[20 * n + 2] = static_cast<std::uint8_t>(n % 8);
     outputs[20 * n + 8 + n % 12] = 0x5A;
   }
+  // All 768 speech messages active, each bound to a few partitions.
+  auto speech = c.image(ImageId::speech_notices).data();
+  auto speech_parts = c.image(ImageId::speech_notice_partitions).data();
+  for (std::size_t k = 0; k < 768; ++k) {
+    speech[4 * k] = 1;
+    speech[4 * k + 1] = static_cast<std::uint8_t>(k % 9);
+    speech[4 * k + 2] = static_cast<std::uint8_t>(3 + k % 58);
+    speech[4 * k + 3] = static_cast<std::uint8_t>(k % 241);
+    for (std::size_t p = k % 5; p < 96; p += 5) speech_parts[96 * p + k / 8] |= static_cast<std::uint8_t>(1u << (k % 8));
+  }
 }
 
 }  // namespace
@@ -86,7 +96,10 @@ int main(int argc, char** argv) {
       {"Наименование разделов (96 partitions)", Node::razdel_name},
       {"Назначение в системе (250 outputs)", Node::sys_out_sign},
       {"Настройка выходов (250 outputs)", Node::sys_out_set},
+      {"Речевое оповещение (768 notices, every zone open)", Node::speech_notice},
   };
+  // The speech list with all 96 zone groups open shows its most rows.
+  if (auto* speech = form.findChild<QTreeWidget*>(QStringLiteral("SpeechNoticeLV"))) speech->expandAll();
   auto visit = [&](Node node) {
     nav.tree()->setCurrentItem(nav.node_item(node));
     // The tree reports the change 10 ms after it happens; the show runs then.
