@@ -227,6 +227,20 @@ TEST(ServiceSettings, StoreServicePageWritesEntry14WithTheConstants) {
   EXPECT_EQ(entry, before);
 }
 
+TEST(ServiceSettings, ContactIdAccountGoesIntoBothCopies) {
+  memory::Configuration c;
+  auto& entry = c.page_list()[memory::kServicePageEntry].data;
+  ASSERT_TRUE(set_contact_id_account(c, "4821"));
+  EXPECT_EQ(entry[47], 0xD5);
+  EXPECT_EQ(entry[48], 0x12);
+  EXPECT_EQ(c.page(memory::PageId::service).byte_at(47), 0xD5);
+  EXPECT_EQ(FillServicePage(c).contact_id_account, 4821);
+  const auto before = entry;
+  EXPECT_FALSE(set_contact_id_account(c, ""));
+  EXPECT_EQ(entry, before);
+  EXPECT_EQ(c.page(memory::PageId::service).byte_at(47), 0xD5);
+}
+
 // The virtual panel's service table through a read of all, a write of all, a .cfg save and
 // a load: byte for byte the same, and the page filled from it shows the demo's settings.
 TEST(ServiceSettings, ThePanelTableRoundTripsThroughTransferAndFile) {
