@@ -2,7 +2,7 @@
 // the tree's own 10 ms change notice, the page's show operation over the whole
 // configuration, and one synchronous paint of the window. The largest pages are measured
 // with every slot in use (250 registered radio devices, 96 named partitions, 250 bound
-// outputs, 1000 identifiers). Offscreen platform:
+// outputs, 1000 identifiers, 768 active speech notices). Offscreen platform:
 //   QT_QPA_PLATFORM=offscreen vq_gui_page_paint [--runs N]
 #include <QApplication>
 #include <QElapsedTimer>
@@ -102,6 +102,16 @@ void fill_recipients(vq::memory::Configuration& c) {
     recipients[r + 4] = 6;
   }
   for (std::size_t p = 1; p <= 96; ++p) served[3 + p] = 0xFF;
+  // All 768 speech messages active, each bound to a few partitions.
+  auto speech = c.image(ImageId::speech_notices).data();
+  auto speech_parts = c.image(ImageId::speech_notice_partitions).data();
+  for (std::size_t k = 0; k < 768; ++k) {
+    speech[4 * k] = 1;
+    speech[4 * k + 1] = static_cast<std::uint8_t>(k % 9);
+    speech[4 * k + 2] = static_cast<std::uint8_t>(3 + k % 58);
+    speech[4 * k + 3] = static_cast<std::uint8_t>(k % 241);
+    for (std::size_t p = k % 5; p < 96; p += 5) speech_parts[96 * p + k / 8] |= static_cast<std::uint8_t>(1u << (k % 8));
+  }
 }
 
 }  // namespace
@@ -140,7 +150,10 @@ int main(int argc, char** argv) {
       {"Дистанционное (8 remote control records)", Node::remote_ctrl},
       {"Идентификаторы (1000 identifiers)", Node::ctrl_id},
       {"Телефоны получателей (8 recipients, 96 partitions)", Node::tel_rcpnts},
+      {"Речевое оповещение (768 notices, every zone open)", Node::speech_notice},
   };
+  // The speech list with all 96 zone groups open shows its most rows.
+  if (auto* speech = form.findChild<QTreeWidget*>(QStringLiteral("SpeechNoticeLV"))) speech->expandAll();
   auto visit = [&](Node node) {
     nav.tree()->setCurrentItem(nav.node_item(node));
     // The tree reports the change 10 ms after it happens; the show runs then.

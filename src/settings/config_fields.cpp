@@ -7,7 +7,8 @@ namespace vq::settings {
 const std::vector<FieldDomain>& field_domains() {
   static const std::vector<FieldDomain> domains = {partition_fields(), radio_network_fields(),
                                                    system_output_fields(), identifier_fields(),
-                                                   recipient_fields(),     remote_control_fields()};
+                                                   recipient_fields(),     remote_control_fields(),
+                                                   service_fields(),       voice_fields()};
   return domains;
 }
 

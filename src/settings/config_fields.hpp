@@ -42,6 +42,8 @@ FieldDomain identifier_fields();  // identifiers_fields.cpp: identifiers, passwo
 // Whether a key takes a secret: `config set` reads such a value from standard input.
 bool is_secret_key(std::string_view key);
 FieldDomain recipient_fields();  // recipients_fields.cpp
+FieldDomain service_fields();  // service_fields.cpp: GSM service settings, PSTN module
+FieldDomain voice_fields();    // voice_fields.cpp: general settings, voice module, speech notices
 
 // Sets one field by its full key; an unknown key is refused.
 Result<> set_config_field(memory::Configuration& config, std::string_view key, std::string_view value);

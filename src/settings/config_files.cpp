@@ -6,7 +6,6 @@
 
 #include "memory/config_file.hpp"
 #include "settings/full_transfer.hpp"
-#include "settings/service_page.hpp"
 #include "shell/messages.hpp"
 
 namespace vq::settings {
@@ -34,7 +33,7 @@ Result<> save_settings_file(memory::Configuration& config, const std::filesystem
   status(progress, 15075);
   link::trace_line(trace, "Start saving file - " + now_text());
 
-  StoreServicePage(config);
+  // The window has stored its service page into page-list entry 14 (StoreServicePage).
   auto& service = config.page(memory::PageId::service);
   const auto& entry = config.page_list_entry(memory::PageId::service);
   const std::uint8_t keep_a = service.byte_at(38), keep_b = service.byte_at(40);
@@ -64,7 +63,7 @@ Result<> open_settings_file(memory::Configuration& config, const std::filesystem
   telephone_channel_cleanup(config);
   pages_to_page_list(config);
   link::trace_line(trace, "loading from file...");
-  FillServicePage(config);
+  // The window fills its service page from page-list entry 14 (FillServicePage).
   status(progress, 15079);
   if (progress) progress->percent(0);
   return {};

@@ -6,7 +6,6 @@
 
 #include "link/frames.hpp"
 #include "link/table_commands.hpp"
-#include "settings/service_page.hpp"
 #include "shell/messages.hpp"
 
 namespace vq::settings {
@@ -231,7 +230,7 @@ Result<Configuration> read_configuration(link::Session& s, const memory::Identif
   }
   page_list_to_pages(config);
   telephone_channel_cleanup(config);
-  FillServicePage(config);
+  // The window fills its service page from page-list entry 14 (FillServicePage).
   status(progress, 15089);
 
   status(progress, 15091);
@@ -263,7 +262,7 @@ Result<> read_all(link::Session& s, Configuration& config, link::Progress* progr
 Result<> write_all(link::Session& s, Configuration& config, link::Progress* progress) {
   percent(progress, 10);
   if (auto r = rediscover(s, progress); !r) return r;
-  StoreServicePage(config);
+  // The window has stored its service page into page-list entry 14 (StoreServicePage).
   s.log("Sending...");
   status(progress, 15085);
   pages_to_page_list_for_write(config);

@@ -27,6 +27,7 @@
 #include "settings/ui/frame/usb_hotplug.hpp"
 #include "settings/ui/navigator/navigator.hpp"
 #include "settings/ui/pages/register_pages.hpp"
+#include "settings/ui/pages/service_page.hpp"
 #include "shell/ui/qt_text.hpp"
 #include "shell/ui/service_chord.hpp"
 #include "shell/ui/ui_services.hpp"
@@ -112,6 +113,8 @@ void TQDevSettingsForm::wire() {
   // Page edits are edits the panel and the files do not have yet.
   connect(navigator_, &SettingsNavigator::edited, this, [this] { dirty_ = true; });
   connect(navigator_, &SettingsNavigator::changes_applied, this, [this] { dirty_ = true; });
+  if (auto* page = qobject_cast<ServicePage*>(navigator_->settings_page(Node::service)))
+    connect(page, &ServicePage::log_line, this, [this](const QString& line) { service_->log(line); });
 
   hotplug_ = new UsbHotplugWatcher(watched_usb_ids(context_), this);
   connect(hotplug_, &UsbHotplugWatcher::arrived, this, [this] { device_arrived(); });
@@ -293,6 +296,7 @@ void TQDevSettingsForm::MenuWriteActionExecute() {
       return;
     }
   }
+  if (!store_service_page()) return;
   if (auto r = connection_->ensure_link(); !r) return;
   start_job(JobKind::write_all);
 }
@@ -326,6 +330,22 @@ void TQDevSettingsForm::close_cancel_question() {
 
 void TQDevSettingsForm::wait_for_transfer() { connection_->wait(); }
 
+void TQDevSettingsForm::fill_service_page() {
+  auto* page = qobject_cast<ServicePage*>(navigator_->settings_page(Node::service));
+  if (page && config_) page->FillServicePage(*config_);
+}
+
+bool TQDevSettingsForm::store_service_page() {
+  auto* page = qobject_cast<ServicePage*>(navigator_->settings_page(Node::service));
+  if (!page || !config_) return true;
+  if (auto r = page->StoreServicePage(*config_); !r) {
+    ui().show_message(this, BoxIcon::error, caption_system(),
+                      QStringLiteral("Страница «Телефоны сервисных центров/PIN-коды»: ") + qs(r.error().text));
+    return false;
+  }
+  return true;
+}
+
 void TQDevSettingsForm::device_arrived() {
   if (!isVisible() || context_.device != "usb") return;
   if (transfer_running() || mode_ == Mode::connected) return;
@@ -343,12 +363,14 @@ void TQDevSettingsForm::device_removed() {
 
 void TQDevSettingsForm::FileSaveActionExecute() {
   if (transfer_running() || !config_) return;
+  if (!store_service_page()) return;
   if (files_->save(*config_)) dirty_ = false;
 }
 
 void TQDevSettingsForm::FileOpenActionExecute() {
   if (transfer_running() || !config_) return;
   if (files_->open(*config_)) {
+    fill_service_page();
     dirty_ = false;
     write_ready_ = true;  // the user chose these images
     reshow_current_page();

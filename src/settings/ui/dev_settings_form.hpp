@@ -103,6 +103,10 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   void reshow_current_page();
   // Closes the "Прервать запись?" box when the write it asks about has ended.
   void close_cancel_question();
+  // The service page from page-list entry 14 (after a read of all tables or a file load),
+  // and back into it (before a write of all tables or a file save; a refusal is shown).
+  void fill_service_page();
+  bool store_service_page();
 
   AppContext& context_;
   std::unique_ptr<memory::Configuration> config_;

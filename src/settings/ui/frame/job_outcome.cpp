@@ -75,6 +75,7 @@ void JobOutcome::succeeded(JobKind kind) {
     case JobKind::read_all:
       // The fresh images replace the window's only now that every table came.
       if (auto fresh = w_.connection_->take_read()) w_.config_ = std::move(fresh);
+      w_.fill_service_page();
       w_.demo_configuration_ = false;
       w_.write_ready_ = true;
       w_.dirty_ = false;

@@ -14,6 +14,11 @@
 #include "settings/ui/pages/ctrl_id_page.hpp"
 #include "settings/ui/pages/ctrl_pwd_page.hpp"
 #include "settings/ui/pages/tel_rcpnts_page.hpp"
+#include "settings/ui/pages/service_page.hpp"
+#include "settings/ui/pages/pstn_settings_page.hpp"
+#include "settings/ui/pages/speech_notice_page.hpp"
+#include "settings/ui/pages/device_gsettings_page.hpp"
+#include "settings/ui/pages/device_vmodule_page.hpp"
 
 namespace vq::gui {
 
@@ -31,6 +36,11 @@ void register_pages(SettingsNavigator& nav, PageHost& host) {
   nav.register_page(Node::ctrl_id, new CtrlIDPage(host), host);
   nav.register_page(Node::ctrl_pwd, new CtrlPwdPage(host), host);
   nav.register_page(Node::tel_rcpnts, new TelRcpntsPage(host), host);
+  nav.register_page(Node::service, new ServicePage(host), host);
+  nav.register_page(Node::pstn_settings, new PSTNSettingsPage(host), host);
+  nav.register_page(Node::speech_notice, new SpeechNoticePage(host), host);
+  nav.register_page(Node::device_gsettings, new DeviceGSettingsPage(host), host);
+  nav.register_page(Node::device_vmodule, new DeviceVModulePage(host), host);
 }
 
 }  // namespace vq::gui
