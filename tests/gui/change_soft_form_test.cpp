@@ -308,7 +308,7 @@ class ChangeSoftFormTest : public QObject {
     QCOMPARE(states(), (States{true, false, false}));
     QCOMPARE(form_->gauge(), 0);
     // The exchange was logged.
-    QVERIFY(!form_->findChild<QPlainTextEdit*>("logMemo")->toPlainText().isEmpty());
+    QVERIFY(form_->log_text().contains("0x"));
   }
 
   void answering_no_changes_nothing() {
@@ -438,7 +438,7 @@ class ChangeSoftFormTest : public QObject {
     Bytes expected(file.begin() + 11, file.end());
     expected.resize(2 * 192, 0);
     QVERIFY(relay().image() == expected);
-    const QString log = form_->findChild<QPlainTextEdit*>("logMemo")->toPlainText();
+    const QString log = form_->log_text();
     QVERIFY(log.contains("numTable - 0x0040"));
     QVERIFY(log.contains("addr - 0x00010000"));
     QCOMPARE(form_->panel_text(0), m(15033));
@@ -601,12 +601,15 @@ class ChangeSoftFormTest : public QObject {
   }
 
   void service_chord_shows_the_log() {
-    form_->show();
+    connect_relay();
     auto* memo = form_->findChild<QPlainTextEdit*>("logMemo");
     QVERIFY(!memo->isVisible());
     QKeyEvent chord(QEvent::KeyPress, Qt::Key_F12, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
     QApplication::sendEvent(form_.get(), &chord);
     QVERIFY(memo->isVisible());
+    // What was logged while hidden is there once shown.
+    QVERIFY(memo->toPlainText().contains("Send query:"));
+    QCOMPARE(memo->toPlainText(), form_->log_text());
     QApplication::sendEvent(form_.get(), &chord);
     QVERIFY(!memo->isVisible());
   }

@@ -36,7 +36,20 @@
 namespace vq::gui {
 namespace {
 
-constexpr int kLogLines = 20000;  // the log keeps the latest lines only
+constexpr int kLogLines = 20000;     // the log keeps the latest lines only
+constexpr int kShownBatchLines = 500;  // of one batch, the shown memo gets the latest lines
+
+qsizetype line_count(const QString& text) { return text.count(QLatin1Char('\n')) + 1; }
+
+// The last `n` lines of `text`.
+QString last_lines(const QString& text, qsizetype n) {
+  qsizetype at = text.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    at = text.lastIndexOf(QLatin1Char('\n'), at - 1);
+    if (at < 0) return text;
+  }
+  return text.mid(at + 1);
+}
 constexpr int kServiceHeight = 190;
 
 // Placeholders for the maker's site and support address, as in the start window.
@@ -662,7 +675,12 @@ void TQChangeSoftForm::wwwActionExecute() {
 
 void TQChangeSoftForm::keyPressEvent(QKeyEvent* event) {
   if (is_service_chord(event)) {
-    service_->setVisible(!service_->isVisible());
+    const bool show = !service_->isVisible();
+    if (show) {
+      QStringList all(log_batches_.begin(), log_batches_.end());
+      log_memo_->setPlainText(all.join(QLatin1Char('\n')));
+    }
+    service_->setVisible(show);
     event->accept();
     return;
   }
@@ -695,7 +713,21 @@ void TQChangeSoftForm::append_device_row(const firmware::ConnectedDevice& device
       QStringList{qs(device.name), QStringLiteral("-"), qs(device.version_text), QStringLiteral("-"), QStringLiteral("-")}));
 }
 
-void TQChangeSoftForm::log(const QString& lines) { log_memo_->appendPlainText(lines); }
+void TQChangeSoftForm::log(const QString& lines) {
+  log_batches_.push_back(lines);
+  log_lines_ += line_count(lines);
+  while (log_batches_.size() > 1 && log_lines_ - line_count(log_batches_.front()) >= kLogLines) {
+    log_lines_ -= line_count(log_batches_.front());
+    log_batches_.pop_front();
+  }
+  if (service_->isVisible())
+    log_memo_->appendPlainText(line_count(lines) > kShownBatchLines ? last_lines(lines, kShownBatchLines) : lines);
+}
+
+QString TQChangeSoftForm::log_text() const {
+  QStringList all(log_batches_.begin(), log_batches_.end());
+  return all.join(QLatin1Char('\n'));
+}
 
 void TQChangeSoftForm::show_error(int caption, const QString& text) {
   ui().show_message(this, BoxIcon::error, caption == 15021 ? caption_message() : caption_system(), text);

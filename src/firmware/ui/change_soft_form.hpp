@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <memory>
 #include <optional>
 
@@ -69,6 +70,8 @@ class TQChangeSoftForm : public QDialog {
   const firmware::Catalogue& catalogue() const { return catalogue_; }
   // The status bar's panels 0..5 (panel 4, the indicator, reads "on" or "off").
   QString panel_text(int panel) const;
+  // The exchange log as logMemo shows it (kept while the memo is hidden, too).
+  QString log_text() const;
   int gauge() const;
 
  signals:
@@ -139,6 +142,10 @@ class TQChangeSoftForm : public QDialog {
   QTextBrowser* web_browser_ = nullptr;
   QWidget* service_ = nullptr;
   QPlainTextEdit* log_memo_ = nullptr;
+  // The latest trace batches; the memo is filled from them only while it is shown, so a
+  // byte-wise log of a long write never holds up the window.
+  std::deque<QString> log_batches_;
+  qsizetype log_lines_ = 0;
   QListWidget* tmp_list_ = nullptr;
   QProgressBar* gauge_ = nullptr;
   QLabel* panels_[6] = {};
