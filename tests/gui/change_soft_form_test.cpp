@@ -482,6 +482,22 @@ class ChangeSoftFormTest : public QObject {
     QCOMPARE(rec().texts(), QStringList{m(15046)});
   }
 
+  void virtual_devices_whatever_the_command_line_names() {
+    ctx_.device = "usb";
+    ctx_.rs485 = "ftdi";
+    QVERIFY(action("VirtualPanelAction") && action("VirtualRelayAction"));
+    show_online();
+    form_->set_link_choice(TQChangeSoftForm::Link::virtual_panel);
+    connect_now();
+    QCOMPARE(column("ListView2", 0), QStringList{m(15039)});
+    form_->MenuDisonnectActionExecute();
+    form_->set_link_choice(TQChangeSoftForm::Link::virtual_relay);
+    connect_now();
+    QCOMPARE(column("ListView2", 0), QStringList{m(15044)});
+    QCOMPARE(relay().searches(), 1);
+    QVERIFY(rec().boxes.empty());
+  }
+
   void dropped_files_data() {
     QTest::addColumn<QStringList>("files");  // under the other folder; "dir/" is a folder
     QTest::addColumn<QStringList>("added");

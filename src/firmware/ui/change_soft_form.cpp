@@ -158,8 +158,10 @@ void TQChangeSoftForm::build_actions() {
   com_port_ = make("ComPortAction", QStringLiteral("COM"), {}, none, nullptr);
   usb_interface_ = make("UsbInterfaceAction", QStringLiteral("USB интерфейс"), {}, none, nullptr);
   usb_ambm_ = make("UsbAmBmAction", QStringLiteral("USB AM/BM"), {}, none, nullptr);
+  virtual_panel_ = make("VirtualPanelAction", QStringLiteral("Виртуальный прибор"), {}, none, nullptr);
+  virtual_relay_ = make("VirtualRelayAction", QStringLiteral("Виртуальный модуль реле"), {}, none, nullptr);
   auto* ports = new QActionGroup(this);
-  for (auto* a : {com_port_, usb_interface_, usb_ambm_}) {
+  for (auto* a : {com_port_, usb_interface_, usb_ambm_, virtual_panel_, virtual_relay_}) {
     a->setCheckable(true);
     ports->addAction(a);
   }
@@ -191,7 +193,10 @@ void TQChangeSoftForm::build_menus_and_toolbar(QVBoxLayout* layout) {
   device->addActions({write_, read_});
   auto* settings = bar->addMenu(QStringLiteral("Настройки"));
   settings->addMenu(QStringLiteral("Режим работы"))->addActions({demo_, online_});
-  settings->addMenu(QStringLiteral("Порт связи"))->addActions({com_port_, usb_interface_, usb_ambm_});
+  auto* ports = settings->addMenu(QStringLiteral("Порт связи"));
+  ports->addActions({com_port_, usb_interface_, usb_ambm_});
+  ports->addSeparator();
+  ports->addActions({virtual_panel_, virtual_relay_});
   auto* help = bar->addMenu(QStringLiteral("Помощь"));
   help->addActions({help_, www_, email_, about_});
   layout->setMenuBar(bar);
@@ -372,11 +377,24 @@ void TQChangeSoftForm::MenuOnlineActionExecute() {
 }
 
 TQChangeSoftForm::Link TQChangeSoftForm::link_choice() const {
-  return usb_interface_->isChecked() ? Link::rs485 : Link::usb;
+  if (usb_interface_->isChecked()) return Link::rs485;
+  if (virtual_panel_->isChecked()) return Link::virtual_panel;
+  if (virtual_relay_->isChecked()) return Link::virtual_relay;
+  return Link::usb;
 }
 
 void TQChangeSoftForm::set_link_choice(Link link) {
-  (link == Link::rs485 ? usb_interface_ : usb_ambm_)->setChecked(true);
+  switch (link) {
+    case Link::usb: usb_ambm_->setChecked(true); break;
+    case Link::rs485: usb_interface_->setChecked(true); break;
+    case Link::virtual_panel: virtual_panel_->setChecked(true); break;
+    case Link::virtual_relay: virtual_relay_->setChecked(true); break;
+  }
+}
+
+bool TQChangeSoftForm::bus_link() const {
+  const Link l = link_choice();
+  return l == Link::rs485 || l == Link::virtual_relay;
 }
 
 void TQChangeSoftForm::set_busy(bool busy) {
@@ -386,7 +404,7 @@ void TQChangeSoftForm::set_busy(bool busy) {
     disconnect_->setEnabled(false);
     write_->setEnabled(false);
   }
-  for (auto* a : {demo_, online_, usb_interface_, usb_ambm_}) a->setEnabled(!busy);
+  for (auto* a : {demo_, online_, usb_interface_, usb_ambm_, virtual_panel_, virtual_relay_}) a->setEnabled(!busy);
 }
 
 // --- connect and disconnect ----------------------------------------------------------
@@ -395,10 +413,14 @@ void TQChangeSoftForm::MenuConnectActionExecute() {
   if (connection_->running() || !connect_->isEnabled()) return;
   device_.reset();
   set_busy(true);
-  if (link_choice() == Link::rs485)
-    connection_->start_connect_rs485([this](const Result<>& r) { rs485_connect_done(r); });
-  else
-    connection_->start_connect_usb(start_mode(), [this](const Result<>& r) { usb_connect_done(r); });
+  const Link link = link_choice();
+  if (bus_link()) {
+    const std::string adapter = link == Link::virtual_relay ? "sim" : context_.rs485_adapter();
+    connection_->start_connect_rs485(adapter, [this](const Result<>& r) { rs485_connect_done(r); });
+  } else {
+    const std::string device = link == Link::virtual_panel ? "sim" : context_.device;
+    connection_->start_connect_usb(device, start_mode(), [this](const Result<>& r) { usb_connect_done(r); });
+  }
 }
 
 void TQChangeSoftForm::usb_connect_done(const Result<>& r) {
@@ -489,7 +511,7 @@ void TQChangeSoftForm::MenuDisonnectActionExecute() {
   write_->setEnabled(false);
   list_view2_->clear();
   device_.reset();
-  if (link_choice() == Link::rs485) connection_->close_rs485();
+  if (bus_link()) connection_->close_rs485();
   connection_->close_usb();
 }
 

@@ -34,7 +34,9 @@ class TQChangeSoftForm : public QDialog {
   Q_OBJECT
  public:
   enum class Mode { demo, online };
-  enum class Link { usb, rs485 };
+  // "USB AM/BM" (the device the command line names), "USB интерфейс" (the RS-485 adapter),
+  // and the built-in virtual panel and virtual relay module.
+  enum class Link { usb, rs485, virtual_panel, virtual_relay };
 
   explicit TQChangeSoftForm(AppContext& context, QWidget* parent = nullptr);
   ~TQChangeSoftForm() override;
@@ -100,6 +102,7 @@ class TQChangeSoftForm : public QDialog {
   void set_status(const QString& text);
   void set_link_state(bool connected);
   void set_busy(bool busy);
+  bool bus_link() const;  // the adapter or the virtual relay module
   void log(const QString& lines);
   void show_error(int caption, const QString& text);
   // The file checks before the question; the selected file record on success.
@@ -131,6 +134,8 @@ class TQChangeSoftForm : public QDialog {
   QAction* com_port_ = nullptr;
   QAction* usb_interface_ = nullptr;
   QAction* usb_ambm_ = nullptr;
+  QAction* virtual_panel_ = nullptr;
+  QAction* virtual_relay_ = nullptr;
   QAction* help_ = nullptr;
   QAction* www_ = nullptr;
   QAction* email_ = nullptr;

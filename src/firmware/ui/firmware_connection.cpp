@@ -59,21 +59,7 @@ FirmwareConnection::~FirmwareConnection() {
   runner_.reset();
 }
 
-Result<> FirmwareConnection::ensure_pacing() {
-  if (!usb_pacing_) {
-    auto p = link::make_pacing(context_.pacing.empty() ? sim::default_pacing(context_.device) : context_.pacing);
-    if (!p) return std::unexpected(p.error());
-    usb_pacing_ = std::move(*p);
-  }
-  if (!bus_pacing_) {
-    // The virtual relay module needs none of the bus's waits.
-    const std::string name = !context_.pacing.empty() ? context_.pacing
-                             : context_.rs485_adapter() == "sim" ? "none"
-                                                                 : "panel";
-    auto p = link::make_pacing(name);
-    if (!p) return std::unexpected(p.error());
-    bus_pacing_ = std::move(*p);
-  }
+Result<> FirmwareConnection::ensure_file_trace() {
   if (!context_.trace_file.empty() && !file_trace_) {
     file_trace_ = std::make_unique<link::FileTrace>(context_.trace_file);
     if (!file_trace_->ok()) file_trace_.reset();
@@ -81,11 +67,16 @@ Result<> FirmwareConnection::ensure_pacing() {
   return {};
 }
 
-Result<> FirmwareConnection::ensure_usb_link() {
-  if (auto p = ensure_pacing(); !p) return p;
-  const std::string device = context_.device;
+Result<> FirmwareConnection::ensure_usb_link(const std::string& device) {
+  if (auto p = ensure_file_trace(); !p) return p;
   if (usb_link_ && usb_device_ == device) return {};
+  if (usb_link_) usb_link_->close();
   usb_link_.reset();
+  usb_pacing_.reset();
+  // The pacing follows the device: the real panel's waits only for a real one.
+  auto pacing = link::make_pacing(context_.pacing.empty() ? sim::default_pacing(device) : context_.pacing);
+  if (!pacing) return std::unexpected(pacing.error());
+  usb_pacing_ = std::move(*pacing);
   sim::DeviceOptions options;
   options.usb_ids = context_.usb_ids;
   if (device == "sim" || device == "sim:empty") {
@@ -110,10 +101,10 @@ bool FirmwareConnection::start(std::function<Result<>(link::Progress&, link::Tra
       std::move(done));
 }
 
-bool FirmwareConnection::start_connect_usb(int start_mode, Done done) {
+bool FirmwareConnection::start_connect_usb(const std::string& device, int start_mode, Done done) {
   if (runner_->running()) return false;
   found_.reset();
-  if (auto made = ensure_usb_link(); !made) {
+  if (auto made = ensure_usb_link(device); !made) {
     // No link to make (a bad device address): told as "no device", with the reason.
     const Error e = message_error(15034, made.error().full());
     done(fail(e));
@@ -138,24 +129,28 @@ bool FirmwareConnection::start_connect_usb(int start_mode, Done done) {
           progress.status(shell::msg(15037));
           return {};
         }
-        auto device = firmware::connect_usb(s, &progress);
-        if (!device) return std::unexpected(device.error());
-        found_ = std::move(*device);
+        auto named = firmware::connect_usb(s, &progress);
+        if (!named) return std::unexpected(named.error());
+        found_ = std::move(*named);
         return {};
       },
       std::move(done));
 }
 
-bool FirmwareConnection::start_connect_rs485(Done done) {
+bool FirmwareConnection::start_connect_rs485(const std::string& uri, Done done) {
   if (runner_->running()) return false;
   found_.reset();
-  if (auto p = ensure_pacing(); !p) {
-    done(std::unexpected(p.error()));
-    return true;
-  }
   // An adapter left open by an earlier showing is closed before it is opened again.
   adapter_.reset();
-  const std::string uri = context_.rs485_adapter();
+  bus_pacing_.reset();
+  // The virtual relay module needs none of the bus's waits.
+  auto bus_pacing = link::make_pacing(!context_.pacing.empty() ? context_.pacing : uri == "sim" ? "none" : "panel");
+  if (!bus_pacing) {
+    done(fail(bus_pacing.error()));
+    return true;
+  }
+  bus_pacing_ = std::move(*bus_pacing);
+  (void)ensure_file_trace();
   std::shared_ptr<sim::RelayModule> module;
   if (uri == "sim") {
     if (!context_.sim_relay) context_.sim_relay = std::make_shared<sim::RelayModule>();
@@ -198,8 +193,8 @@ bool FirmwareConnection::start_write(std::uint16_t device_type, const std::files
         },
         std::move(done));
   }
-  if (auto made = ensure_usb_link(); !made) {
-    done(fail(message_error(15054, made.error().full())));
+  if (!usb_link_ || !usb_pacing_) {
+    done(fail(message_error(15054, std::string(link::kTextNotOpen))));
     return true;
   }
   link::UsbLink* usb = usb_link_.get();

@@ -33,13 +33,15 @@ class FirmwareConnection {
   explicit FirmwareConnection(AppContext& context);
   ~FirmwareConnection();  // waits for a running job (without pumping events)
 
-  // Close, discover, then (start mode 1 only) search and name the device. A failure carries
-  // 15034, 15035 or 15043 as its message id. In any other start mode the job ends once the
-  // single device was found: success with found() empty.
-  bool start_connect_usb(int start_mode, Done done);
-  // Opens the adapter (closing one left open first) and searches the bus. Failures carry
-  // 15034 (the adapter) or 15043 (the search).
-  bool start_connect_rs485(Done done);
+  // Close, discover, then (start mode 1 only) search and name the device behind `device`
+  // (a device URI: usb, sim, tcp:..., unix:...). A failure carries 15034, 15035 or 15043 as
+  // its message id. In any other start mode the job ends once the single device was found:
+  // success with found() empty.
+  bool start_connect_usb(const std::string& device, int start_mode, Done done);
+  // Opens the adapter `adapter` (ftdi, ftdi:N, serial:PATH, or sim: the virtual relay
+  // module), closing one left open first, and searches the bus. Failures carry 15034 (the
+  // adapter) or 15043 (the search).
+  bool start_connect_rs485(const std::string& adapter, Done done);
   // Writes the file to the device last found: over USB for the panel and model 517, over
   // the adapter for the relay module. The USB link is closed at the end; a started block
   // transfer always runs to its end or its failure.
@@ -58,8 +60,8 @@ class FirmwareConnection {
   TransferRunner* runner() const { return runner_.get(); }
 
  private:
-  Result<> ensure_usb_link();
-  Result<> ensure_pacing();
+  Result<> ensure_usb_link(const std::string& device);
+  Result<> ensure_file_trace();
   bool start(std::function<Result<>(link::Progress&, link::Trace&)> job, Done done);
 
   AppContext& context_;
