@@ -645,11 +645,13 @@ class ChangeSoftFormTest : public QObject {
   void screenshot_connected() {
     const QString out = qEnvironmentVariable("VQ_SCREENSHOT_DIR");
     if (out.isEmpty()) QSKIP("VQ_SCREENSHOT_DIR not set");
+    write_file(base() / "630M_2_4_9.tsk", firmware_bytes(Header{630, 0x61, 2, 4, 9}, 61740));
+    write_file(base() / "630M_2_5_1.tsk", firmware_bytes(Header{630, 0x61, 2, 5, 1}, 62496));
     show_online();
     connect_now();
-    rec().file_names.push_back(p(base() / "526_1_2_4.tsk"));
-    select("630M_2_5_0.tsk");
-    QTest::qWait(300);
+    select("630M_2_5_1.tsk");
+    form_->activateWindow();
+    QTest::qWait(400);
     QVERIFY(form_->grab().save(out + "/firmware.png"));
   }
 };
