@@ -471,6 +471,18 @@ class ChangeSoftFormTest : public QObject {
     QCOMPARE(states(), (States{true, false, false}));
   }
 
+  void adapter_that_cannot_be_opened() {
+    ctx_.rs485 = "serial:" + (std::filesystem::path(dir_->path().toStdString()) / "no-such-tty").string();
+    connect_relay();
+    QCOMPARE(rec().texts(), QStringList{m(15034)});
+    QCOMPARE(rec().boxes[0].caption, m(15004));
+    QCOMPARE(form_->panel_text(0), m(15034));
+    QCOMPARE(form_->panel_text(5), m(15032));
+    QCOMPARE(states(), (States{true, false, false}));
+    // The reason goes to the log.
+    QVERIFY(form_->log_text().contains("no-such-tty"));
+  }
+
   void relay_link_with_a_panel_on_the_bus() {
     relay().identity().device_type = 630;
     connect_relay();

@@ -435,7 +435,8 @@ void TQChangeSoftForm::usb_connect_done(const Result<>& r) {
     write_->setEnabled(false);
     if (e.message_id == 15043) {
       disconnect_->setEnabled(true);
-      if (is_search_fault(e)) ui().show_message(this, BoxIcon::error, caption_system(), qs(e.detail));
+      if (is_search_fault(e))
+        ui().show_message(this, BoxIcon::error, caption_system(), e.detail.empty() ? m(15043) : qs(e.detail));
     } else {
       disconnect_->setEnabled(false);
       ui().show_message(this, BoxIcon::error, caption_system(), m(e.message_id == 0 ? 15034 : e.message_id));
