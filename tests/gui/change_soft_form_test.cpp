@@ -642,6 +642,15 @@ class ChangeSoftFormTest : public QObject {
     QVERIFY(!memo->isVisible());
   }
 
+  void minimising_takes_the_start_window_along() {
+    QWidget start;
+    start.show();
+    auto* form = new TQChangeSoftForm(ctx_, &start);
+    form->show();
+    form->showMinimized();
+    QTRY_VERIFY(start.isMinimized());
+  }
+
   void site_and_mail() {
     form_->show();
     action("EmailAction")->trigger();
