@@ -150,6 +150,7 @@ int run_application(int argc, char** argv, const QElapsedTimer& since_main) {
     context.pacing = options->pacing;
     context.timeout_ms = options->timeout_ms;
     context.usb_ids = options->usb_ids;
+    context.rs485 = options->rs485;
     context.trace_file = options->trace_file;
     if (auto made = shell::ensure_data_dir(context.data_dir); !made)
       ui().show_message(nullptr, BoxIcon::error, caption_system(), qs(made.error().full()));

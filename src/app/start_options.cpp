@@ -3,6 +3,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include "link/rs485/adapter.hpp"
 #include "link/usb_transport.hpp"
 #include "shell/ui/qt_text.hpp"
 #include "shell/ui/ui_services.hpp"
@@ -49,6 +50,9 @@ struct OptionSet {
                            QStringLiteral("FILE")};
   QCommandLineOption usb_id{QStringLiteral("usb-id"), QStringLiteral("VID:PID прибора (шестнадцатеричные); можно повторять."),
                             QStringLiteral("VID:PID")};
+  QCommandLineOption rs485{QStringLiteral("rs485"),
+                           QStringLiteral("Адаптер USB-RS-485 для модуля реле: ftdi, ftdi:НОМЕР, serial:ПУТЬ или sim (виртуальный модуль)."),
+                           QStringLiteral("URI")};
   QCommandLineOption portable{QStringLiteral("portable"), QStringLiteral("Файл настроек рядом с программой.")};
   QCommandLineOption exit_when_shown{QStringLiteral("exit-when-shown"),
                                      QStringLiteral("Выйти, как только показано стартовое окно.")};
@@ -57,7 +61,7 @@ struct OptionSet {
 
   void add_to(QCommandLineParser& parser) {
     exit_when_shown.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({device, data_dir, pacing, timeout, trace, usb_id, portable, exit_when_shown, help, version});
+    parser.addOptions({device, data_dir, pacing, timeout, trace, usb_id, rs485, portable, exit_when_shown, help, version});
     parser.addPositionalArgument(kGenTransTable, QStringLiteral("Показать полный путь программы."),
                                  QStringLiteral("[/gentranstable]"));
   }
@@ -92,6 +96,12 @@ Result<StartOptions> parse_start_options(const QStringList& args) {
   for (const QString& id : parser.values(set.usb_id)) {
     if (auto parsed = link::parse_usb_id(to_std(id)); !parsed) return fail(parsed.error());
     o.usb_ids.push_back(to_std(id));
+  }
+  if (parser.isSet(set.rs485)) {
+    const std::string adapter = to_std(parser.value(set.rs485));
+    if (adapter != "sim")
+      if (auto parsed = link::rs485::parse_adapter_uri(adapter); !parsed) return fail(parsed.error());
+    o.rs485 = adapter;
   }
   o.portable = parser.isSet(set.portable);
   o.exit_when_shown = parser.isSet(set.exit_when_shown);

@@ -18,6 +18,7 @@ struct StartOptions {
   int timeout_ms = 2000;
   std::string trace_file;
   std::vector<std::string> usb_ids;
+  std::string rs485;             // the firmware window's RS-485 adapter; empty: by the device
   bool portable = false;         // preferences beside the program
   bool exit_when_shown = false;  // quit once the start window was painted (start-up timing)
   bool help = false;

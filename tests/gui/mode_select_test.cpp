@@ -337,7 +337,8 @@ class ModeSelectTest : public QObject {
   void command_line_options() {
     auto o = parse_start_options({"vantorq", "/gentranstable", "--device", "tcp:localhost:5020", "--data-dir", "/tmp/d",
                                   "--pacing", "none", "--timeout", "500", "--trace", "/tmp/t.log", "--usb-id",
-                                  "1234:abcd", "--usb-id", "0483:5740", "--portable", "--exit-when-shown"});
+                                  "1234:abcd", "--usb-id", "0483:5740", "--rs485", "serial:/dev/ttyUSB0", "--portable",
+                                  "--exit-when-shown"});
     QVERIFY2(o.has_value(), o ? "" : o.error().full().c_str());
     QCOMPARE(o->device, std::string("tcp:localhost:5020"));
     QVERIFY(o->data_dir.has_value());
@@ -346,12 +347,16 @@ class ModeSelectTest : public QObject {
     QCOMPARE(o->timeout_ms, 500);
     QCOMPARE(o->trace_file, std::string("/tmp/t.log"));
     QCOMPARE(o->usb_ids, (std::vector<std::string>{"1234:abcd", "0483:5740"}));
+    QCOMPARE(o->rs485, std::string("serial:/dev/ttyUSB0"));
     QVERIFY(o->portable && o->exit_when_shown);
 
     auto d = parse_start_options({"vantorq"});
     QVERIFY(d.has_value());
     QCOMPARE(d->device, std::string("usb"));
-    QVERIFY(!d->data_dir && d->pacing.empty() && !d->portable && !d->exit_when_shown);
+    QVERIFY(!d->data_dir && d->pacing.empty() && d->rs485.empty() && !d->portable && !d->exit_when_shown);
+    auto v = parse_start_options({"vantorq", "--rs485", "sim"});
+    QVERIFY(v.has_value());
+    QCOMPARE(v->rs485, std::string("sim"));
     QVERIFY(!start_options_help().contains(QStringLiteral("exit-when-shown")));
   }
 
@@ -367,6 +372,8 @@ class ModeSelectTest : public QObject {
     QTest::newRow("timeout text") << QStringList{"vantorq", "--timeout", "soon"};
     QTest::newRow("usb id") << QStringList{"vantorq", "--usb-id", "xyz"};
     QTest::newRow("missing value") << QStringList{"vantorq", "--device"};
+    QTest::newRow("rs485 adapter") << QStringList{"vantorq", "--rs485", "com1"};
+    QTest::newRow("rs485 adapter number") << QStringList{"vantorq", "--rs485", "ftdi:x"};
   }
   void bad_command_lines_are_refused() {
     QFETCH(QStringList, args);

@@ -10,6 +10,7 @@
 
 namespace vq::sim {
 class VirtualPanel;
+class RelayModule;
 }
 
 namespace vq::gui {
@@ -26,6 +27,15 @@ struct AppContext {
   // The built-in virtual panel, kept for the whole run so that what was written to it can
   // be read back; made when first needed.
   std::shared_ptr<sim::VirtualPanel> sim_panel;
+  // The USB-RS-485 adapter of the firmware window: ftdi, ftdi:N, serial:PATH, or sim (the
+  // virtual relay module, kept like the virtual panel). Empty: sim with a sim device, else ftdi.
+  std::string rs485;
+  std::shared_ptr<sim::RelayModule> sim_relay;
+
+  std::string rs485_adapter() const {
+    if (!rs485.empty()) return rs485;
+    return device.starts_with("sim") ? "sim" : "ftdi";
+  }
 
   shell::Preferences preferences() const { return shell::load_preferences(preferences_file); }
   std::filesystem::path folder(const char* sub) const { return data_dir / sub; }
