@@ -60,6 +60,9 @@ Result<firmware::ConnectedDevice> connect_and_check(link::Session& s, const std:
 // a bridge to `sim serve`, the virtual relay module on its pseudo-terminal), never to a
 // device on USB or behind an RS-485 adapter.
 Result<> refuse_sample_for_real_device(const GlobalOptions& g, const std::string& file) {
+  // Only a regular file is looked into (opening a FIFO would wait); the file rules refuse the rest.
+  std::error_code kind_ec;
+  if (!std::filesystem::is_regular_file(file, kind_ec)) return {};
   std::ifstream in(file, std::ios::binary);
   Bytes head(sim::kSampleMarkerAt + sim::kSampleMarker.size());
   in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));

@@ -1,5 +1,7 @@
 #include "settings/remote_control.hpp"
 
+#include "settings/identifiers.hpp"
+
 #include <algorithm>
 
 #include "settings/field_input.hpp"
@@ -271,18 +273,13 @@ int remote_row_to_check(const std::array<bool, kRemoteRecordCount>& checked, int
   return row;
 }
 
-std::vector<int> identifier_users(const Configuration& c) {
-  // Every slot is looked at: the identifier counter counts identifiers, not users, and
-  // stopping at it would leave users out.
-  const auto& t = c.image(ImageId::identifier_records);
+std::vector<int> remote_control_users(const Configuration& c) {
+  // In slot order, as found; every slot is looked at (the identifier counter counts
+  // identifiers, not users). A number whose low byte is 0 is no user.
   std::vector<int> users;
-  for (int s = 0; s < kIdentifierSlots; ++s) {
-    const std::size_t at = kIdentifierRecordsAt + kIdentifierRecordSize * static_cast<std::size_t>(s);
-    if (at + 2 > t.length()) break;
-    const int user = t.byte_at(at) | t.byte_at(at + 1) << 8;
-    if ((user & 0xFF) == 0) continue;
-    if (std::find(users.begin(), users.end(), user) == users.end()) users.push_back(user);
-  }
+  for (const auto& id : read_identifiers(c))
+    if ((id.user & 0xFF) != 0 && std::find(users.begin(), users.end(), id.user) == users.end())
+      users.push_back(id.user);
   return users;
 }
 

@@ -89,8 +89,8 @@ Result<> clear_remote_record(memory::Configuration& config, int record);
 // row from the top, when one lies above `row`; else `row` itself.
 int remote_row_to_check(const std::array<bool, kRemoteRecordCount>& checked, int row);
 
-// The user numbers the dialog offers: every user holding an identifier, in slot order,
-// each once. Reads the identifier record table only.
-std::vector<int> identifier_users(const memory::Configuration& config);
+// The user numbers the dialog offers: every user holding an identifier, each once, in the
+// order of their first slots.
+std::vector<int> remote_control_users(const memory::Configuration& config);
 
 }  // namespace vq::settings

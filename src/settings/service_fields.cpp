@@ -62,7 +62,6 @@ void report_service(const Configuration& c, const ReportOptions& o, std::vector<
   f.push_back(text_field("silence_start", "интервал тишины с", clock_text(s.silence_start)));
   f.push_back(text_field("silence_end", "интервал тишины по", clock_text(s.silence_end)));
   f.push_back(text_field("service_message_time", "время отправки сервисных сообщений", clock_text(s.service_message_time)));
-  f.push_back(number_field("contact_id_account", "номер объекта (Contact ID)", s.contact_id_account.value_or(0)));
   f.push_back(text_field("object_name", "имя объекта", s.object_name));
   out.push_back(std::move(sec));
 }
@@ -115,10 +114,6 @@ Result<> set_service_in(std::span<std::uint8_t> table, std::string_view field, s
     parsed = time("Интервал тишины, конец", s.silence_end);
   } else if (field == "service_message_time") {
     parsed = time("Время отправки сервисных сообщений", s.service_message_time);
-  } else if (field == "contact_id_account") {
-    auto v = parse_contact_id_account(value);
-    if (!v) return std::unexpected(v.error());
-    s.contact_id_account = *v;
   } else if (field == "object_name") {
     s.object_name = std::string(value);
   } else if (field.size() > 5 && field.substr(0, 3) == "sim" && (field[3] == '1' || field[3] == '2') &&

@@ -18,9 +18,5 @@ ServiceSettings FillServicePage(const memory::Configuration& config);
 // Transfers and file saves without a page (the command line) carry entry 14 as it is.
 Result<> StoreServicePage(memory::Configuration& config, const ServiceSettings& page);
 
-// The Contact ID account as the recipients page types it (ObjNumEdit), into entry 14 and
-// the table 71 image alike, so a write or a save takes it whichever it copies from.
-// Empty, not a number or above 65535 is refused and changes no byte.
-Result<> set_contact_id_account(memory::Configuration& config, std::string_view text);
 
 }  // namespace vq::settings

@@ -198,14 +198,6 @@ Result<std::string> check_balance_request(std::string_view text, int sim) {
   return std::string(text);
 }
 
-Result<int> parse_contact_id_account(std::string_view text) {
-  const std::string field = "Номер объекта (Contact ID)";
-  bool blank = true;
-  for (char c : text) blank = blank && c == ' ';
-  if (blank) return fail(field + ": не задан; введите число от 0 до 65535");
-  return parse_whole_number(text, 0, 65535, field);
-}
-
 Result<> encode_service(std::span<std::uint8_t> t, const ServiceSettings& s) {
   if (t.size() < kServiceTableBytes)
     return fail("Таблица сервисных настроек короче " + std::to_string(kServiceTableBytes) + " байт");

@@ -88,9 +88,6 @@ Result<> encode_service(std::span<std::uint8_t> table, const ServiceSettings& s)
 // writes whatever the page holds.
 void encode_service_constants(std::span<std::uint8_t> table);
 
-// The Contact ID account as the recipients page types it: 0..65535; empty is refused
-// (the table has no "no account" value).
-Result<int> parse_contact_id_account(std::string_view text);
 
 // A PIN, SMS centre or balance request as typed: checked alone (CLI and the page say the
 // same thing). The SMS centre may start with "+".

@@ -17,7 +17,7 @@ TEST_F(Cli, ServiceAndVoiceKeysRoundTripThroughSetAndShow) {
   const auto set = run("config set " + cfg.string() +
                        " service.answer_rings='5  гудков' service.sim2.sms_centre=+79161234567"
                        " service.sim1.pin=0000 service.sim1.balance_request='*105#' service.test_notice_period=0"
-                       " service.silence_start=23:15 service.contact_id_account=17 service.object_name=Котельная"
+                       " service.silence_start=23:15 service.object_name=Котельная"
                        " pstn.priority=Телефон general.backlight_mode=0 general.sounder_seconds=45 general.language=1"
                        " voice_module.volume=8 voice_module.notice_12=0 voice_module.auto_reminder_2=06:45"
                        " speech_notices.3.2.active=1 speech_notices.3.2.state=Неисправность"
@@ -34,7 +34,6 @@ TEST_F(Cli, ServiceAndVoiceKeysRoundTripThroughSetAndShow) {
            R"j({"key": "sim1.balance_request", "label": "SIM#1: запрос состояния счета", "value": "*105#"})j",
            R"j({"key": "test_notice_period", "label": "периодичность сообщения ТЕСТ", "value": "никогда", "code": 0})j",
            R"j({"key": "silence_start", "label": "интервал тишины с", "value": "23:15"})j",
-           R"j({"key": "contact_id_account", "label": "номер объекта (Contact ID)", "value": 17})j",
            R"j({"key": "object_name", "label": "имя объекта", "value": "Котельная"})j",
            R"j({"key": "priority", "label": "приоритет телефонной линии", "value": "Телефон", "code": 0})j",
            R"j({"key": "backlight_mode", "label": "режим подсветки ЖКИ", "value": "всегда включена", "code": 0})j",
@@ -88,8 +87,7 @@ TEST_F(Cli, RefusedServiceAndVoiceValuesLeaveTheFileByteIdentical) {
       {"service.sim2.pin=7", "введите 4 цифры"},
       {"service.sim1.sms_centre=12345678901234567", "не более 16 цифр"},
       {"service.sim1.balance_request=*1x#", "только цифры и знаки"},
-      {"service.contact_id_account=", "Номер объекта (Contact ID): не задан"},
-      {"service.contact_id_account=70000", "от 0 до 65535"},
+      {"service.contact_id_account=17", "Нет такого ключа"},  // the recipients page owns it
       {"service.silence_end=24:00", "Параметр введен неверно! Повторите ввод."},
       {"service.object_name=Торговый_центр_1", "Имя объекта"},
       {"service.answer_rings=16", "номер от 0 до 15"},

@@ -341,16 +341,16 @@ TEST(RemoteControl, UsersOfferedAreEveryUserWithAnIdentifier) {
   slot(c, 2, 9);
   slot(c, 3, 4);
   c.image(ImageId::identifier_records).set_byte(0, 3);
-  EXPECT_EQ(identifier_users(c), (std::vector<int>{4, 9}));
+  EXPECT_EQ(remote_control_users(c), (std::vector<int>{4, 9}));
   // The counter counts identifiers, not users: a counter that would end the search early
   // leaves no user out, nor does the last slot.
   c.image(ImageId::identifier_records).set_byte(0, 2);
   slot(c, 999, 250);
   slot(c, 0, 3);
-  EXPECT_EQ(identifier_users(c), (std::vector<int>{3, 4, 9, 250}));
+  EXPECT_EQ(remote_control_users(c), (std::vector<int>{3, 4, 9, 250}));
   // A number whose low byte is 0 is no user.
   slot(c, 500, 0x0100);
-  EXPECT_EQ(identifier_users(c).size(), 4u);
+  EXPECT_EQ(remote_control_users(c).size(), 4u);
 }
 
 TEST(RemoteControl, ReportMasksThePasswordAndKeysSetThePlainFields) {

@@ -198,13 +198,6 @@ TEST(ServiceSettings, TimesAndAccountAsTyped) {
       EXPECT_NE(r.error().text.find("Параметр введен неверно!"), std::string::npos);
     }
   }
-  EXPECT_EQ(parse_contact_id_account("4821").value(), 4821);
-  EXPECT_EQ(parse_contact_id_account("65535").value(), 65535);
-  for (const char* bad : {"", "   ", "65536", "-1", "12a"}) {
-    const auto r = parse_contact_id_account(bad);
-    ASSERT_FALSE(r) << bad;
-    EXPECT_NE(r.error().text.find("Contact ID"), std::string::npos);
-  }
 }
 
 TEST(ServiceSettings, StoreServicePageWritesEntry14WithTheConstants) {
@@ -225,20 +218,6 @@ TEST(ServiceSettings, StoreServicePageWritesEntry14WithTheConstants) {
   const auto before = entry;
   EXPECT_FALSE(StoreServicePage(c, s));
   EXPECT_EQ(entry, before);
-}
-
-TEST(ServiceSettings, ContactIdAccountGoesIntoBothCopies) {
-  memory::Configuration c;
-  auto& entry = c.page_list()[memory::kServicePageEntry].data;
-  ASSERT_TRUE(set_contact_id_account(c, "4821"));
-  EXPECT_EQ(entry[47], 0xD5);
-  EXPECT_EQ(entry[48], 0x12);
-  EXPECT_EQ(c.page(memory::PageId::service).byte_at(47), 0xD5);
-  EXPECT_EQ(FillServicePage(c).contact_id_account, 4821);
-  const auto before = entry;
-  EXPECT_FALSE(set_contact_id_account(c, ""));
-  EXPECT_EQ(entry, before);
-  EXPECT_EQ(c.page(memory::PageId::service).byte_at(47), 0xD5);
 }
 
 // The virtual panel's service table through a read of all, a write of all, a .cfg save and

@@ -90,7 +90,7 @@ void RemoteCtrlPage::RemoteCtrlListViewDblClick() {
   auto* c = host().configuration();
   if (!n || !c) return;
   const int i = n - 1;
-  const auto users = settings::identifier_users(*c);
+  const auto users = settings::remote_control_users(*c);
   // An inactive record opens no dialog.
   if (list_->row(n)->checkState(0) != Qt::Checked) return;
   const auto edit = edit_remote_record(this, settings::read_remote_record(*c, i), users);
