@@ -177,7 +177,11 @@ class EventLogWindowTest : public QObject {
     QVERIFY(action("ShowAllCurrentAction")->isEnabled());
     QVERIFY(action("FileSaveAction")->isEnabled());
     QCOMPARE(database_rows(), sim::kDemoJournalRecords);
-    QVERIFY(form_->findChild<QPlainTextEdit*>("logMemo")->toPlainText().contains("Сам журнал событий"));
+    auto* memo = form_->findChild<QPlainTextEdit*>("logMemo");
+    QKeyEvent chord(QEvent::KeyPress, Qt::Key_F12, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    QApplication::sendEvent(form_.get(), &chord);
+    QVERIFY(memo->toPlainText().contains("Сам журнал событий"));
+    QApplication::sendEvent(form_.get(), &chord);
     // Row 1 is the journal's first record, every row complete.
     const auto& first = form_->model()->rows().front();
     QCOMPARE(first.number, 1u);

@@ -32,8 +32,8 @@ EventDayChart::EventDayChart(QWidget* parent) : QWidget(parent) {
   setToolTip(QStringLiteral("События по дням. Щелчок по дню оставляет в списке только его события."));
 }
 
-void EventDayChart::set_rows(const std::vector<eventlog::EventRow>& rows) {
-  days_ = eventlog::events_per_day(rows);
+void EventDayChart::set_days(std::vector<eventlog::DayCount> days) {
+  days_ = std::move(days);
   peak_ = 0;
   for (const auto& d : days_) peak_ = std::max(peak_, d.total());
   first_ = days_.empty() ? QDate() : QDate(days_.front().year, days_.front().month, days_.front().day);

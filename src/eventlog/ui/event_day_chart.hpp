@@ -16,7 +16,8 @@ class EventDayChart : public QWidget {
  public:
   explicit EventDayChart(QWidget* parent = nullptr);
 
-  void set_rows(const std::vector<eventlog::EventRow>& rows);
+  void set_rows(const std::vector<eventlog::EventRow>& rows) { set_days(eventlog::events_per_day(rows)); }
+  void set_days(std::vector<eventlog::DayCount> days);
   const std::vector<eventlog::DayCount>& days() const { return days_; }
   // The day marked as picked (invalid: none); set by a click or by the window.
   void set_selected_day(const QDate& day);

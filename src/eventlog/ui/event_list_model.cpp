@@ -15,14 +15,13 @@ auto moment(const eventlog::EventDateTime& t) { return std::tie(t.year, t.month,
 
 EventListModel::EventListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void EventListModel::set_rows(std::vector<eventlog::EventRow> rows) {
-  beginResetModel();
-  rows_ = std::move(rows);
-  cells_.clear();
-  cells_.resize(rows_.size());
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    const auto& r = rows_[i];
-    auto& c = cells_[i];
+EventListModel::Prepared EventListModel::prepare(std::vector<eventlog::EventRow> rows) {
+  Prepared p;
+  p.rows = std::move(rows);
+  p.cells.resize(p.rows.size());
+  for (std::size_t i = 0; i < p.rows.size(); ++i) {
+    const auto& r = p.rows[i];
+    auto& c = p.cells[i];
     c.text[0] = QString::number(r.number);
     c.text[1] = QString::number(r.event_id);
     c.text[2] = qs(r.date_time);
@@ -32,6 +31,13 @@ void EventListModel::set_rows(std::vector<eventlog::EventRow> rows) {
     c.haystack = QStringList(std::begin(c.text), std::end(c.text)).join(QChar(0x1F)).toCaseFolded();
     if (!r.when.is_zero()) c.day = QDate(r.when.year, r.when.month, r.when.day);
   }
+  return p;
+}
+
+void EventListModel::set_prepared(Prepared prepared) {
+  beginResetModel();
+  rows_ = std::move(prepared.rows);
+  cells_ = std::move(prepared.cells);
   order_.resize(rows_.size());
   for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = static_cast<int>(i);
   resort();

@@ -16,8 +16,22 @@ class EventListModel : public QAbstractTableModel {
  public:
   explicit EventListModel(QObject* parent = nullptr);
 
+  struct Cells {
+    QString text[7];
+    QString haystack;  // all columns, case-folded
+    QDate day;         // invalid for the zero date-time
+  };
+  // The rows with their texts made: the costly part of showing them, which needs no model
+  // and may run on a worker thread.
+  struct Prepared {
+    std::vector<eventlog::EventRow> rows;
+    std::vector<Cells> cells;
+  };
+  static Prepared prepare(std::vector<eventlog::EventRow> rows);
+
   // Replaces the rows; the sort order, the search text and the day stay.
-  void set_rows(std::vector<eventlog::EventRow> rows);
+  void set_rows(std::vector<eventlog::EventRow> rows) { set_prepared(prepare(std::move(rows))); }
+  void set_prepared(Prepared prepared);
   const std::vector<eventlog::EventRow>& rows() const { return rows_; }
 
   // Rows whose any column holds the text, case-insensitive (Cyrillic too); empty: all.
@@ -40,11 +54,6 @@ class EventListModel : public QAbstractTableModel {
   void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
  private:
-  struct Cells {
-    QString text[7];
-    QString haystack;  // all columns, case-folded
-    QDate day;         // invalid for the zero date-time
-  };
   void resort();
   void refilter();
 

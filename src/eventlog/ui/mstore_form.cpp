@@ -31,7 +31,6 @@
 #include "eventlog/journal_reader.hpp"
 #include "eventlog/log_file.hpp"
 #include "eventlog/ui/event_day_chart.hpp"
-#include "eventlog/ui/event_list_model.hpp"
 #include "eventlog/ui/mstore_report_form.hpp"
 #include "eventlog/xlsx_export.hpp"
 #include "link/pacing.hpp"
@@ -55,6 +54,9 @@ struct TQMStoreForm::Loaded {
   memory::IdentifiedDevice device{};
   link::SystemInfo found{};
   std::vector<eventlog::EventRow> rows;
+  // The list's texts and the chart's days, made on the worker too.
+  EventListModel::Prepared prepared;
+  std::vector<eventlog::DayCount> days;
   std::vector<std::string> warnings;
   std::optional<Error> store_error;  // the rows could not replace the database's log
 };
@@ -82,6 +84,11 @@ void decode_and_store(TQMStoreForm::Loaded& out, const std::filesystem::path& da
   if (auto r = db->store_rows(out.rows); !r) out.store_error = r.error();
 }
 
+void prepare_view(TQMStoreForm::Loaded& out) {
+  out.days = eventlog::events_per_day(out.rows);
+  out.prepared = EventListModel::prepare(std::move(out.rows));
+}
+
 }  // namespace
 
 TQMStoreForm::TQMStoreForm(AppContext& context, QWidget* parent) : QDialog(parent), context_(context) {
@@ -98,7 +105,7 @@ TQMStoreForm::TQMStoreForm(AppContext& context, QWidget* parent) : QDialog(paren
 
   connect(runner_, &TransferRunner::percent, this, [this](int value) { status_->set_gauge(value); });
   connect(runner_, &TransferRunner::status, this, [this](const QString& text) { status_->set_activity_text(text); });
-  connect(runner_, &TransferRunner::trace_lines, this, [this](const QString& lines) { log_memo_->appendPlainText(lines); });
+  connect(runner_, &TransferRunner::trace_lines, this, [this](const QString& lines) { add_trace(lines); });
   connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
     model_->set_search(text);
     update_shown_count();
@@ -328,7 +335,21 @@ void TQMStoreForm::lay_out() {
   update_shown_count();
 }
 
+void TQMStoreForm::add_trace(const QString& lines) {
+  const QStringList batch = lines.split(QLatin1Char('\n'));
+  const auto first = std::max<qsizetype>(0, batch.size() - kLogLines);
+  for (qsizetype i = first; i < batch.size(); ++i) trace_tail_.push_back(batch[i]);
+  while (trace_tail_.size() > static_cast<std::size_t>(kLogLines)) trace_tail_.pop_front();
+  if (service_visible_) log_memo_->appendPlainText(batch.mid(first).join(QLatin1Char('\n')));
+}
+
 void TQMStoreForm::set_service_visible(bool visible) {
+  if (visible && !service_visible_) {
+    QStringList all;
+    all.reserve(static_cast<qsizetype>(trace_tail_.size()));
+    for (const auto& l : trace_tail_) all << l;
+    log_memo_->setPlainText(all.join(QLatin1Char('\n')));
+  }
   service_visible_ = visible;
   log_memo_->setFixedSize(240, visible ? 390 : 1);
   tmp_list_->setFixedSize(240, visible ? 190 : 1);
@@ -427,6 +448,7 @@ void TQMStoreForm::start_job(Job job, const QString& file) {
       if (auto c = link::check_cancel(&progress); !c) return c;
       progress.status("Запись журнала в базу событий...");
       decode_and_store(*out, data_dir);
+      prepare_view(*out);
       loaded_ = std::move(out);
       return {};
     };
@@ -445,6 +467,7 @@ void TQMStoreForm::start_job(Job job, const QString& file) {
       if (!out->companions.names_parsed) out->warnings.push_back(shell::msg(15188));
       if (auto c = link::check_cancel(&progress); !c) return c;
       decode_and_store(*out, data_dir);
+      prepare_view(*out);
       loaded_ = std::move(out);
       return {};
     };
@@ -475,7 +498,7 @@ void TQMStoreForm::job_done(Job job, const Result<>& result) {
   if (!result) {
     status_->set_gauge(0);
     const Error& e = result.error();
-    if (!e.detail.empty()) log_memo_->appendPlainText(qs(e.detail));
+    if (!e.detail.empty()) add_trace(qs(e.detail));
     if (link::is_cancel(e)) {
       status_->set_activity_text(qs(e.text));
       return;
@@ -543,15 +566,20 @@ void TQMStoreForm::take_loaded(Loaded& loaded) {
   device_ = loaded.device;
   has_journal_ = true;
   database_current_ = !loaded.store_error;
-  show_rows(std::move(loaded.rows));
+  show_prepared(std::move(loaded.days), std::move(loaded.prepared));
+}
+
+void TQMStoreForm::show_prepared(std::vector<eventlog::DayCount> days, EventListModel::Prepared prepared) {
+  chart_->set_days(std::move(days));
+  chart_->set_selected_day({});
+  model_->set_day({});
+  model_->set_prepared(std::move(prepared));
+  update_shown_count();
 }
 
 void TQMStoreForm::show_rows(std::vector<eventlog::EventRow> rows) {
-  chart_->set_rows(rows);
-  chart_->set_selected_day({});
-  model_->set_day({});
-  model_->set_rows(std::move(rows));
-  update_shown_count();
+  auto days = eventlog::events_per_day(rows);
+  show_prepared(std::move(days), EventListModel::prepare(std::move(rows)));
 }
 
 void TQMStoreForm::update_shown_count() {

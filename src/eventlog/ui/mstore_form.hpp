@@ -5,10 +5,13 @@
 // saves log files (.rpt and the older INI journal) and exports the list as HTML or xlsx.
 #include <QDialog>
 #include <QString>
+#include <deque>
 #include <memory>
 #include <vector>
 
+#include "eventlog/event_days.hpp"
 #include "eventlog/event_row.hpp"
+#include "eventlog/ui/event_list_model.hpp"
 #include "eventlog/journal.hpp"
 #include "memory/configuration.hpp"
 #include "shell/ui/app_context.hpp"
@@ -31,7 +34,6 @@ class UsbLink;
 namespace vq::gui {
 
 class EventDayChart;
-class EventListModel;
 class StatusStrip;
 class TransferRunner;
 struct FilterChoices;
@@ -72,6 +74,8 @@ class TQMStoreForm : public QDialog {
   bool has_journal() const { return has_journal_; }
   // What the filter dialog offers for the log held now.
   FilterChoices filter_choices() const;
+  // The list shows these rows now; the chart follows and a picked day is let go.
+  void show_rows(std::vector<eventlog::EventRow> rows);
 
  signals:
   void job_finished();
@@ -97,12 +101,12 @@ class TQMStoreForm : public QDialog {
   void job_done(Job job, const Result<>& result);
   void read_failed(const Error& e);
   void take_loaded(Loaded& loaded);
-  // The list shows these rows now; the chart follows and a picked day is let go.
-  void show_rows(std::vector<eventlog::EventRow> rows);
+  void show_prepared(std::vector<eventlog::DayCount> days, EventListModel::Prepared prepared);
   void update_shown_count();
   void copy_rows();
   void open_written(const std::filesystem::path& file);
   void set_service_visible(bool visible);
+  void add_trace(const QString& lines);
   QString report_folder() const;
 
   AppContext& context_;
@@ -127,6 +131,9 @@ class TQMStoreForm : public QDialog {
   QLineEdit* search_ = nullptr;
   QLabel* shown_count_ = nullptr;
   QPlainTextEdit* log_memo_ = nullptr;
+  // The latest exchange lines; the hidden log is filled from them only when it is shown, so a
+  // read's byte-wise trace never holds the window up.
+  std::deque<QString> trace_tail_;
   QListWidget* tmp_list_ = nullptr;
   QPushButton* button1_ = nullptr;
   QPushButton* osj_button_ = nullptr;
