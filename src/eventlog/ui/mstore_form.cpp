@@ -237,10 +237,8 @@ void TQMStoreForm::lay_out() {
   toolbar->addSeparator();
   toolbar->addAction(report_);
   toolbar->addAction(show_all_);
-  auto* spacer = new QWidget(toolbar);
-  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-  toolbar->addWidget(spacer);
-  toolbar->addWidget(status_->gauge_bar());
+  // The toolbar is full: the gauge sits at the status bar's right end.
+  status_->status_bar()->addPermanentWidget(status_->gauge_bar());
 
   status_->device_line()->hide();
   auto* www_label = new QLabel(kMakerSite, this);
