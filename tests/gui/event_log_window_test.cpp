@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
@@ -189,6 +190,16 @@ class EventLogWindowTest : public QObject {
     for (int r = 0; r < form_->model()->rowCount(); ++r)
       QVERIFY(!form_->model()->index(r, 6).data().toString().isEmpty());
     QCOMPARE(form_->chart()->days().empty(), false);
+  }
+
+  void a_database_that_cannot_be_written_is_reported() {
+    QVERIFY(QDir().mkpath(QString::fromStdString(eventlog::EventDatabase::file_in(ctx_.data_dir).string())));
+    read_log();
+    QCOMPARE(form_->model()->rowCount(), int(sim::kDemoJournalRecords));  // the read itself is shown
+    QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+    QCOMPARE(ui_->ui->boxes[0].icon, BoxIcon::error);
+    QVERIFY(ui_->ui->boxes[0].text.contains(QStringLiteral("не записан в базу событий")));
+    QVERIFY(form_->status_text(0) != m(15187));
   }
 
   void failed_reads_keep_the_list_and_the_database_data() {

@@ -563,7 +563,6 @@ void TQMStoreForm::take_loaded(Loaded& loaded) {
   companions_ = std::move(loaded.companions);
   device_ = loaded.device;
   has_journal_ = true;
-  database_current_ = !loaded.store_error;
   show_prepared(std::move(loaded.days), std::move(loaded.prepared));
 }
 

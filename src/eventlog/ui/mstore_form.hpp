@@ -123,7 +123,6 @@ class TQMStoreForm : public QDialog {
   bool has_journal_ = false;
   bool demo_ = false;
   bool service_visible_ = false;
-  bool database_current_ = false;  // the database holds the log the window read or opened
 
   EventListModel* model_ = nullptr;
   QTableView* view_ = nullptr;
