@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -72,16 +71,13 @@ int main(int argc, char** argv) {
 
   // The read, with the heartbeat measuring the GUI thread's longest stall.
   QElapsedTimer clock;
-  qint64 last = 0, stall = 0, stall_at = 0, done_at = 0;
+  qint64 last = 0, stall = 0;
   bool measuring = false;
   QTimer heartbeat;
   heartbeat.setInterval(1);
   QObject::connect(&heartbeat, &QTimer::timeout, [&] {
     const qint64 now = clock.nsecsElapsed();
-    if (measuring && now - last > stall) {
-      stall = now - last;
-      stall_at = now;
-    }
+    if (measuring) stall = std::max(stall, now - last);
     last = now;
   });
   clock.start();
@@ -93,10 +89,7 @@ int main(int argc, char** argv) {
     last = clock.nsecsElapsed();
     measuring = true;
     QEventLoop loop;
-    auto c = QObject::connect(&form, &vq::gui::TQMStoreForm::job_finished, &loop, [&] {
-      done_at = clock.nsecsElapsed();
-      loop.quit();
-    });
+    auto c = QObject::connect(&form, &vq::gui::TQMStoreForm::job_finished, &loop, &QEventLoop::quit);
     form.findChild<QAction*>("MenuConnectAction")->trigger();
     if (form.job_running()) loop.exec();
     QObject::disconnect(c);
@@ -108,8 +101,6 @@ int main(int argc, char** argv) {
     }
   }
   heartbeat.stop();
-  if (std::getenv("VQ_BENCH_PARTS"))
-    std::printf("worst stall ended %.1f ms before the last read's end\n", static_cast<double>(done_at - stall_at) / 1e6);
   const std::vector<vq::eventlog::EventRow> rows = form.model()->rows();
 
   // 9,900 rows into the list and the chart, both painted.
@@ -123,35 +114,6 @@ int main(int argc, char** argv) {
     form.list()->viewport()->repaint();
     form.chart()->repaint();
     shows.push_back(ms(t));
-  }
-
-  if (std::getenv("VQ_BENCH_PARTS")) {
-    for (int r = 0; r < 3; ++r) {
-      form.show_rows({});
-      app.processEvents();
-      QElapsedTimer t;
-      t.start();
-      auto prepared = vq::gui::EventListModel::prepare(rows);
-      const double a = ms(t);
-      form.model()->set_prepared(std::move(prepared));
-      const double b = ms(t);
-      form.list()->viewport()->repaint();
-      const double c = ms(t);
-      app.processEvents();
-      std::printf("prepare %.1f, set %.1f, paint %.1f, events %.1f\n", a, b - a, c - b, ms(t) - c);
-    }
-  }
-
-  if (std::getenv("VQ_BENCH_PARTS")) {
-    for (const char* text : {"с", "ск", "скл", "", "с"}) {
-      QElapsedTimer t;
-      t.start();
-      form.model()->set_search(QString::fromUtf8(text));
-      const double a = ms(t);
-      form.list()->viewport()->repaint();
-      std::printf("search '%s': filter+reset %.2f, paint %.2f\n", text, a, ms(t) - a);
-    }
-    form.model()->set_search({});
   }
 
   // One keystroke in the search box: re-filtered and painted.

@@ -334,18 +334,20 @@ void TQMStoreForm::lay_out() {
 }
 
 void TQMStoreForm::add_trace(const QString& lines) {
-  const QStringList batch = lines.split(QLatin1Char('\n'));
-  const auto first = std::max<qsizetype>(0, batch.size() - kLogLines);
-  for (qsizetype i = first; i < batch.size(); ++i) trace_tail_.push_back(batch[i]);
-  while (trace_tail_.size() > static_cast<std::size_t>(kLogLines)) trace_tail_.pop_front();
-  if (service_visible_) log_memo_->appendPlainText(batch.mid(first).join(QLatin1Char('\n')));
+  const qsizetype n = lines.count(QLatin1Char('\n')) + 1;
+  trace_tail_.push_back({lines, n});
+  trace_lines_ += n;
+  while (trace_tail_.size() > 1 && trace_lines_ - trace_tail_.front().lines >= kLogLines) {
+    trace_lines_ -= trace_tail_.front().lines;
+    trace_tail_.pop_front();
+  }
+  if (service_visible_) log_memo_->appendPlainText(lines);  // the memo keeps its own limit
 }
 
 void TQMStoreForm::set_service_visible(bool visible) {
   if (visible && !service_visible_) {
     QStringList all;
-    all.reserve(static_cast<qsizetype>(trace_tail_.size()));
-    for (const auto& l : trace_tail_) all << l;
+    for (const auto& b : trace_tail_) all << b.text;
     log_memo_->setPlainText(all.join(QLatin1Char('\n')));
   }
   service_visible_ = visible;

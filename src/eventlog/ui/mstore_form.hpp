@@ -132,7 +132,14 @@ class TQMStoreForm : public QDialog {
   QPlainTextEdit* log_memo_ = nullptr;
   // The latest exchange lines; the hidden log is filled from them only when it is shown, so a
   // read's byte-wise trace never holds the window up.
-  std::deque<QString> trace_tail_;
+  // Kept as the batches came (never split line by line while hidden), the oldest dropped once
+  // the rest hold enough lines.
+  struct TraceBatch {
+    QString text;
+    qsizetype lines;
+  };
+  std::deque<TraceBatch> trace_tail_;
+  qsizetype trace_lines_ = 0;
   QListWidget* tmp_list_ = nullptr;
   QPushButton* button1_ = nullptr;
   QPushButton* osj_button_ = nullptr;

@@ -57,7 +57,7 @@ TQMStoreReportForm::TQMStoreReportForm(const FilterChoices& choices, QWidget* pa
 
   filters_ = new QListWidget(this);
   filters_->setObjectName(QStringLiteral("ListView1"));
-  filters_->setFixedWidth(200);
+  filters_->setFixedWidth(170);
   for (const char* name : kFilterNames) {
     auto* item = new QListWidgetItem(qs(name), filters_);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
@@ -146,8 +146,9 @@ TQMStoreReportForm::TQMStoreReportForm(const FilterChoices& choices, QWidget* pa
     bl->addStretch();
     category_list_ = new QListWidget(w);
     category_list_->setObjectName(QStringLiteral("CatChListB"));
+    box->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     l->addWidget(box);
-    l->addWidget(category_list_, 1);
+    l->addWidget(category_list_, 1);  // the entries' names are long
     connect(categories_, &QButtonGroup::idClicked, this, [this](int id) { show_category(id); });
   }
 
