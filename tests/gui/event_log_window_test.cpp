@@ -165,6 +165,7 @@ class EventLogWindowTest : public QObject {
   }
 
   void read_shows_the_log_and_stores_it() {
+    ctx_.trace_file = to_std(path("trace.txt"));
     read_log();
     QVERIFY2(box_texts().isEmpty(), qPrintable(box_texts().join("\n")));
     QCOMPARE(form_->model()->rowCount(), int(sim::kDemoJournalRecords));
@@ -190,6 +191,8 @@ class EventLogWindowTest : public QObject {
     for (int r = 0; r < form_->model()->rowCount(); ++r)
       QVERIFY(!form_->model()->index(r, 6).data().toString().isEmpty());
     QCOMPARE(form_->chart()->days().empty(), false);
+    form_.reset();  // --trace: the exchange went to the file as well
+    QVERIFY(QString::fromUtf8(file_bytes(path("trace.txt"))).contains("Сам журнал событий"));
   }
 
   void a_database_that_cannot_be_written_is_reported() {

@@ -36,6 +36,7 @@
 #include "link/pacing.hpp"
 #include "link/session.hpp"
 #include "link/system_search.hpp"
+#include "link/trace.hpp"
 #include "link/usb_link.hpp"
 #include "settings/ui/frame/status_strip.hpp"
 #include "settings/ui/frame/transfer_runner.hpp"
@@ -66,6 +67,20 @@ namespace {
 constexpr int kLogLines = 20000;
 const QString kMakerSite = QStringLiteral("www.example.com");
 const QString kSupportEmail = QStringLiteral("support@example.com");
+
+// The exchange lines to the window and, with --trace, to a file as well.
+class TeeTrace final : public link::Trace {
+ public:
+  TeeTrace(link::Trace& a, link::Trace* b) : a_(a), b_(b) {}
+  void line(std::string_view text) override {
+    a_.line(text);
+    if (b_) b_->line(text);
+  }
+
+ private:
+  link::Trace& a_;
+  link::Trace* b_;
+};
 
 QString error_text(const Error& e) {
   QString text = qs(e.text);
@@ -410,6 +425,10 @@ Result<> TQMStoreForm::ensure_link() {
   pacing_ = std::move(*p);
   link_ = std::make_unique<link::UsbLink>(std::move(*endpoint), link::Millis(context_.timeout_ms));
   link_device_ = device;
+  if (!context_.trace_file.empty() && !file_trace_) {
+    file_trace_ = std::make_unique<link::FileTrace>(context_.trace_file);
+    if (!file_trace_->ok()) file_trace_.reset();
+  }
   return {};
 }
 
@@ -431,9 +450,10 @@ void TQMStoreForm::start_job(Job job, const QString& file) {
   TransferRunner::Job work;
   const auto data_dir = context_.data_dir;
   if (job == Job::read) {
-    work = [this, l = link_.get(), pc = pacing_.get(), data_dir](link::Progress& progress,
-                                                                 link::Trace& trace) -> Result<> {
-      link::Session s{*l, *pc, &trace};
+    work = [this, l = link_.get(), pc = pacing_.get(), ft = file_trace_.get(), data_dir](
+               link::Progress& progress, link::Trace& trace) -> Result<> {
+      TeeTrace tee(trace, ft);
+      link::Session s{*l, *pc, &tee};
       s.link.close();  // a fresh search every time
       auto read = eventlog::read_journal(s, &progress);
       if (!read) return std::unexpected(read.error());

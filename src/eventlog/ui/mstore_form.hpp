@@ -27,6 +27,7 @@ class QPushButton;
 class QTableView;
 
 namespace vq::link {
+class FileTrace;
 class Pacing;
 class UsbLink;
 }  // namespace vq::link
@@ -114,6 +115,7 @@ class TQMStoreForm : public QDialog {
   TransferRunner* runner_ = nullptr;
   std::unique_ptr<link::UsbLink> link_;
   std::unique_ptr<link::Pacing> pacing_;
+  std::unique_ptr<link::FileTrace> file_trace_;  // --trace: the exchange log also to a file
   std::string link_device_;
   std::unique_ptr<Loaded> loaded_;  // written by a job that completed, taken once it finished
 
