@@ -3,6 +3,7 @@
 // the service controls.
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QDir>
 #include <QComboBox>
@@ -439,6 +440,33 @@ class EventLogWindowTest : public QObject {
       if (!c.box.isEmpty()) QCOMPARE(ui_->ui->boxes[0].text, c.box);
       QCOMPARE(form_->model()->rowCount(), int(sim::kDemoJournalRecords));
     }
+  }
+
+  void a_click_on_an_entry_toggles_it_and_a_calendar_pick_is_checked() {
+    read_log();
+    filter([this](const Dialog& d) {
+      auto* list = d.get<QListWidget>("IIWireAddrChListB");
+      d.get<QRadioButton>("IIWireRdB")->click();
+      d.check(3);
+      QApplication::processEvents();
+      const QRect row = list->visualItemRect(list->item(1));
+      QVERIFY(list->isEnabled());
+      QVERIFY(!d.get<QListWidget>("IIRadioAddrChListB")->isEnabled());
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center() + QPoint(30, 0));
+      QCOMPARE(list->item(1)->checkState(), Qt::Checked);
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center() + QPoint(30, 0));
+      QCOMPARE(list->item(1)->checkState(), Qt::Unchecked);
+
+      auto* start = d.get<QDateEdit>("DateTimePicker1");
+      auto* end = d.get<QDateEdit>("DateTimePicker2");
+      end->setDate(QDate(2026, 11, 2));
+      start->setDate(QDate(2026, 11, 3));
+      emit start->calendarWidget()->clicked(QDate(2026, 11, 3));
+      QTRY_COMPARE(start->date(), QDate(2026, 11, 2));
+      QCOMPARE(box_texts(), QStringList{m(15140)});
+      QCOMPARE(ui_->ui->boxes[0].icon, BoxIcon::warning);
+      d.cancel();
+    });
   }
 
   void an_empty_result_leaves_the_list() {

@@ -1,6 +1,7 @@
 #include "eventlog/ui/mstore_report_form.hpp"
 
 #include <QButtonGroup>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFormLayout>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "shell/ui/qt_text.hpp"
@@ -25,14 +27,21 @@ const char* const kFilterNames[] = {"последние ххх событий", 
 const char* const kCategoryButtons[] = {"failureRdB", "criticalRdB", "notcriticalRdB", "infoRdB"};
 constexpr int kCodeRole = Qt::UserRole + 1;
 
+// A click anywhere on an entry toggles its mark (the list toggles, not the check box, so a
+// click on the box itself does not count twice).
+void add_entry(QListWidget* list, const QString& text) {
+  auto* item = new QListWidgetItem(text, list);
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  item->setCheckState(Qt::Unchecked);
+}
+
 QListWidget* check_list(const QString& name, const QStringList& entries, QWidget* parent) {
   auto* list = new QListWidget(parent);
   list->setObjectName(name);
-  for (const auto& e : entries) {
-    auto* item = new QListWidgetItem(e, list);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-    item->setCheckState(Qt::Unchecked);
-  }
+  for (const auto& e : entries) add_entry(list, e);
+  QObject::connect(list, &QListWidget::itemClicked, list, [](QListWidgetItem* item) {
+    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+  });
   return list;
 }
 
@@ -94,8 +103,12 @@ TQMStoreReportForm::TQMStoreReportForm(const FilterChoices& choices, QWidget* pa
     }
     l->addRow(QStringLiteral("Начало периода:"), start_);
     l->addRow(QStringLiteral("Конец периода:"), end_);
-    connect(start_, &QDateEdit::editingFinished, this, [this] { check_dates(); });
-    connect(end_, &QDateEdit::editingFinished, this, [this] { check_dates(); });
+    // Checked when a date is typed and when a calendar closes with a pick.
+    for (auto* e : {start_, end_}) {
+      connect(e, &QDateEdit::editingFinished, this, [this] { check_dates(); });
+      connect(e->calendarWidget(), &QCalendarWidget::clicked, this,
+              [this] { QTimer::singleShot(0, this, [this] { check_dates(); }); });
+    }
   }
   {  // 2: a partition
     auto* w = page("ByRazdelTabSheet", pages_);
@@ -125,10 +138,12 @@ TQMStoreReportForm::TQMStoreReportForm(const FilterChoices& choices, QWidget* pa
     bl->addWidget(radio_list_, 1, 0);
     bl->addWidget(wire_list_, 1, 1);
     l->addWidget(box);
-    connect(radio_rdb_, &QRadioButton::toggled, this, [this](bool on) {
-      radio_list_->setEnabled(on);
-      wire_list_->setEnabled(!on);
-    });
+    // Only the chosen kind's list can be ticked.
+    for (auto* b : {radio_rdb_, wire_rdb_})
+      connect(b, &QRadioButton::toggled, this, [this] {
+        radio_list_->setEnabled(radio_rdb_->isChecked());
+        wire_list_->setEnabled(wire_rdb_->isChecked());
+      });
   }
   {  // 4: categories
     auto* w = page("ByCategoryTabSheet", pages_);
@@ -144,8 +159,7 @@ TQMStoreReportForm::TQMStoreReportForm(const FilterChoices& choices, QWidget* pa
       bl->addWidget(b);
     }
     bl->addStretch();
-    category_list_ = new QListWidget(w);
-    category_list_->setObjectName(QStringLiteral("CatChListB"));
+    category_list_ = check_list(QStringLiteral("CatChListB"), {}, w);
     box->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     l->addWidget(box);
     l->addWidget(category_list_, 1);  // the entries' names are long
@@ -184,10 +198,8 @@ void TQMStoreReportForm::show_category(int category) {
   const auto lists = eventlog::category_lists();
   if (category < 0 || static_cast<std::size_t>(category) >= lists.size()) return;
   for (const auto& entry : lists[static_cast<std::size_t>(category)].entries) {
-    auto* item = new QListWidgetItem(qs(eventlog::category_entry_name(entry)), category_list_);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-    item->setCheckState(Qt::Unchecked);
-    item->setData(kCodeRole, entry.code);
+    add_entry(category_list_, qs(eventlog::category_entry_name(entry)));
+    category_list_->item(category_list_->count() - 1)->setData(kCodeRole, entry.code);
   }
 }
 
