@@ -32,6 +32,7 @@ struct LogOptions {
   std::string html, xlsx, csv_out;
   std::string code_word;
   bool open = false;
+  bool yes = false;
 };
 
 struct LoadedLog {
@@ -235,6 +236,21 @@ int log_fill_test(const GlobalOptions& g, const LogOptions& o) {
   return 0;
 }
 
+int log_erase(const GlobalOptions& g, const LogOptions& o) {
+  if (!o.yes)
+    return report_failure(Error{0, 0, "Стирание всего журнала прибора нужно подтвердить ключом --yes", {}});
+  auto ctx = Context::open(g);
+  if (!ctx) return report_failure(ctx.error());
+  auto& s = (*ctx)->session();
+  TerminalProgress progress(false);  // a started erase runs to its end
+  auto found = link::connect_panel(s, link::SearchKind::byte_wise, &progress);
+  if (!found) return report_failure(found.error());
+  if (auto r = eventlog::erase_journal(s, o.code_word, &progress); !r) return report_failure(r.error());
+  progress.finish();
+  std::printf("Журнал событий прибора стёрт.\n");
+  return 0;
+}
+
 }  // namespace
 
 void add_log_command(CLI::App& app, const GlobalOptions& g, Action& action) {
@@ -286,6 +302,11 @@ void add_log_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   auto* fill = log->add_subcommand("fill-test", "Fill the panel's journal with 9,900 test events");
   fill->add_option("--code-word", o.code_word, "The service code word")->required();
   fill->callback([&g, &action] { action = [&g] { return log_fill_test(g, o); }; });
+
+  auto* erase = log->add_subcommand("erase", "Erase the panel's journal (the places the test fill writes)");
+  erase->add_option("--code-word", o.code_word, "The service code word")->required();
+  erase->add_flag("--yes", o.yes, "Confirm: the erased events cannot be restored");
+  erase->callback([&g, &action] { action = [&g] { return log_erase(g, o); }; });
 }
 
 }  // namespace vq::cli

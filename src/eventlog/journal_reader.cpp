@@ -137,4 +137,17 @@ Result<> fill_test_journal(link::Session& s, std::string_view code_word, const F
   return {};
 }
 
+Bytes erased_journal_image() { return Bytes(kTestFillRecords * kRecordSize, 0xFF); }
+
+Result<> erase_journal(link::Session& s, std::string_view code_word, link::Progress* progress) {
+  if (code_word != kTestFillCodeWord) return fail(Error{0, 15136, shell::msg(15136), {}});
+  if (auto r = link::WriteBlockToPanel(s, kJournalAddress, erased_journal_image(), progress); !r)
+    return fail(Error{0, 0, "Ошибка!  Журнал не стёрт!", r.error().full()});
+  const Bytes zero{0x00, 0x00};
+  for (auto address : kJournalWords)
+    if (auto r = link::WriteBlockToPanel(s, address, zero); !r)
+      return fail(Error{0, 0, "Ошибка! Журнал стёрт, но счётчик записей прибора не обнулён.", r.error().full()});
+  return {};
+}
+
 }  // namespace vq::eventlog

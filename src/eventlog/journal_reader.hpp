@@ -33,4 +33,10 @@ Bytes test_fill_image(const FillDate& date);
 Result<> fill_test_journal(link::Session& s, std::string_view code_word, const FillDate& date,
                            link::Progress* progress = nullptr);
 
+// Empties the journal the test fill writes: its 9,900 record places back to 0xFF (no
+// record) and the two words at 0x44FC and 0x44FE to 0. The same code word guards it; every
+// write is checked, and a failure says the journal may be partly erased.
+Bytes erased_journal_image();
+Result<> erase_journal(link::Session& s, std::string_view code_word, link::Progress* progress = nullptr);
+
 }  // namespace vq::eventlog

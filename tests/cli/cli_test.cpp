@@ -191,6 +191,11 @@ TEST_F(Cli, LogExportAndRefusals) {
   EXPECT_EQ(word.status, 1);
   EXPECT_NE(word.err.find("Вы не прошли проверку!"), std::string::npos) << word.err;
   EXPECT_EQ(run("--device sim log fill-test --code-word Колокольчики").status, 0);
+  auto unconfirmed = run("--device sim log erase --code-word Колокольчики");
+  EXPECT_EQ(unconfirmed.status, 1);
+  EXPECT_NE(unconfirmed.err.find("--yes"), std::string::npos) << unconfirmed.err;
+  EXPECT_EQ(run("--device sim log erase --code-word wrong --yes").status, 1);
+  EXPECT_EQ(run("--device sim log erase --code-word Колокольчики --yes").status, 0);
 }
 
 TEST_F(Cli, FirmwareListCheckAndWriteOverUsb) {

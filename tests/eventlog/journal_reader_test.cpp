@@ -111,3 +111,33 @@ TEST(JournalTestFill, WritesTheJournalOnlyWithTheCodeWord) {
     EXPECT_EQ(mem[a + 1], 0x26);
   }
 }
+
+TEST(JournalErase, EmptiesTheFilledJournalOnlyWithTheCodeWord) {
+  PanelRig rig;
+  ASSERT_TRUE(fill_test_journal(rig.session(), "Колокольчики", {1, 2, 3}));
+  const Bytes before = rig.p().memory();
+  const auto frames = rig.p().stats().frames;
+  auto refused = erase_journal(rig.session(), "Колокольчик");
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().message_id, 15136);
+  EXPECT_EQ(rig.p().stats().frames, frames);
+  EXPECT_EQ(rig.p().memory(), before);
+
+  ASSERT_TRUE(erase_journal(rig.session(), "Колокольчики"));
+  const auto& mem = rig.p().memory();
+  for (std::size_t i : {std::size_t{0}, std::size_t{1}, std::size_t{9899 * 16 + 15}}) EXPECT_EQ(mem[0x112E00 + i], 0xFF) << i;
+  EXPECT_EQ(mem[0x112E00 + 9900 * 16], before[0x112E00 + 9900 * 16]);  // nothing past the journal
+  for (std::uint32_t a : {0x44FCu, 0x44FEu}) {
+    EXPECT_EQ(mem[a], 0);
+    EXPECT_EQ(mem[a + 1], 0);
+  }
+}
+
+TEST(JournalErase, AFailedWriteIsReportedNotSuccess) {
+  PanelRig rig;
+  rig.p().faults().block_status_at = 3;
+  rig.p().faults().block_status = 2;
+  auto r = erase_journal(rig.session(), "Колокольчики");
+  ASSERT_FALSE(r);
+  EXPECT_EQ(r.error().text, "Ошибка!  Журнал не стёрт!");
+}

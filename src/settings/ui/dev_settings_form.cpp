@@ -48,6 +48,20 @@ TQDevSettingsForm::TQDevSettingsForm(AppContext& context, QWidget* parent) : QDi
   service_ = new ServicePanel(this);
   connection_ = std::make_unique<PanelConnection>(context_, this);
   files_ = std::make_unique<FileActions>(this, context_, *status_, *service_);
+  // The journal buttons run on the window's worker, like every exchange.
+  service_->set_job_runner([this](ServicePanel::PanelJob job, std::function<void(const Result<>&)> done) {
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const bool started = connection_->start_service(std::move(job), [this, done = std::move(done)](const Result<>& r) {
+      QApplication::restoreOverrideCursor();
+      apply_states();
+      status_->set_gauge(0);
+      done(r);
+      apply_states();
+    });
+    if (!started) QApplication::restoreOverrideCursor();
+    apply_states();
+    return started;
+  });
   lay_out();
   wire();
 

@@ -135,6 +135,22 @@ bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done do
   return started;
 }
 
+bool PanelConnection::start_service(SessionJob job, std::function<void(const Result<>&)> done) {
+  if (runner_->running() || !usb_link_) return false;
+  link::UsbLink* l = usb_link_.get();
+  link::Pacing* pc = pacing_.get();
+  link::Trace* ft = file_trace_.get();
+  const bool started = runner_->start(
+      [l, pc, ft, job = std::move(job)](link::Progress& progress, link::Trace& trace) -> Result<> {
+        TeeTrace tee(trace, ft);
+        link::Session s{*l, *pc, &tee};
+        return job(s, progress);
+      },
+      std::move(done));
+  if (started) ++job_serial_;
+  return started;
+}
+
 std::unique_ptr<memory::Configuration> PanelConnection::take_read() { return std::move(read_); }
 
 bool PanelConnection::running() const { return runner_->running(); }

@@ -18,6 +18,8 @@ class QObject;
 
 namespace vq::link {
 class FileTrace;
+class Progress;
+struct Session;
 class Pacing;
 class UsbLink;
 }  // namespace vq::link
@@ -50,6 +52,10 @@ class PanelConnection {
   // alone: a read fills fresh images, taken with take_read() once it completed. False
   // when a job runs already.
   bool start(JobKind kind, memory::Configuration& config, Done done);
+  // A service exchange with the connected panel (the journal buttons), on the same worker
+  // and under the same one-job rule. False when a job runs already.
+  using SessionJob = std::function<Result<>(link::Session& s, link::Progress& progress)>;
+  bool start_service(SessionJob job, std::function<void(const Result<>&)> done);
   bool running() const;
   // The job running now, if any.
   std::optional<JobKind> running_job() const { return running_job_; }
