@@ -173,51 +173,6 @@ int config_set(const ConfigOptions& o) {
   return 0;
 }
 
-// One line of standard input; from a terminal with the echo off.
-std::string read_secret_line(const char* prompt) {
-  std::string line;
-  termios saved{};
-  const bool tty = ::isatty(STDIN_FILENO) == 1 && ::tcgetattr(STDIN_FILENO, &saved) == 0;
-  if (tty) {
-    std::fprintf(stderr, "%s", prompt);
-    termios quiet = saved;
-    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
-  }
-  std::getline(std::cin, line);
-  if (tty) {
-    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-    std::fprintf(stderr, "\n");
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
-}
-
-// A password goes from standard input into the file, never through the command line (where
-// the shell's history and the process list would keep it).
-int config_set_password(const ConfigOptions& o) {
-  const auto parts = settings::split_key(o.key);
-  const auto n = parts.size() == 3 && parts[0] == "remote_control" && parts[2] == "password"
-                     ? settings::key_item(parts[1], settings::kRemoteRecordCount)
-                     : std::nullopt;
-  if (!n)
-    return report_failure(
-        Error{0, 0, "Ожидается ключ remote_control.N.password (N от 1 до 8), получено «" + o.key + "»", {}});
-  memory::Configuration config;
-  if (auto r = memory::load_configuration(config, o.input); !r) return report_failure(r.error());
-  const std::string password = read_secret_line("Пароль: ");
-  if (::isatty(STDIN_FILENO) == 1 && read_secret_line("Повторите пароль: ") != password)
-    return report_failure(Error{0, 0, "Пароль и подтверждение не совпадают; файл не изменён", {}});
-  if (auto r = settings::set_remote_password(config, *n - 1, password); !r) {
-    Error e = r.error();
-    e.text = o.key + ": " + e.text + "; файл не изменён";
-    return report_failure(e);
-  }
-  if (auto r = memory::save_configuration(config, o.input); !r) return report_failure(r.error());
-  std::printf("Пароль записи дистанционного управления %d изменён; сохранено в %s\n", *n, o.input.c_str());
-  return 0;
-}
-
 int config_get(const ConfigOptions& o) {
   auto config = load_file(o.input);
   if (!config) return report_failure(config.error());
@@ -370,12 +325,6 @@ void add_config_command(CLI::App& app, const GlobalOptions& g, Action& action) {
   set->add_option("file", o.input, "Configuration file (.cfg)")->required();
   set->add_option("assignments", o.assignments, "KEY=VALUE, e.g. partitions.5.type=\"Пожарный 1\"")->required();
   set->callback([&action] { action = [] { return config_set(o); }; });
-
-  auto* password = config->add_subcommand(
-      "set-password", "Set a remote control password read from standard input (never from the command line)");
-  password->add_option("file", o.input, "Configuration file (.cfg)")->required();
-  password->add_option("key", o.key, "remote_control.N.password, N 1..8")->required();
-  password->callback([&action] { action = [] { return config_set_password(o); }; });
 
   auto* get = config->add_subcommand("get", "Print one field of a .cfg file by key");
   get->add_option("file", o.input, "Configuration file (.cfg)")->required();

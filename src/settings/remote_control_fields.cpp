@@ -1,7 +1,7 @@
 // Remote control as named fields for `config show/set/get`: the eight records with their
 // commands, telephone and user, the password masked unless secrets are shown. Setting a
 // field goes through the dialog's save (save_remote_record) with the stored password kept:
-// the password itself never comes from a command line (`config set-password` reads it
+// the password itself never comes from a command line (`config set KEY=-` reads it
 // from standard input).
 #include <string>
 
@@ -17,8 +17,8 @@ using memory::Configuration;
 std::string num(long long v) { return std::to_string(v); }
 
 std::string password_hint(int n) {
-  return "vantorq-cli config set-password ФАЙЛ remote_control." + num(n) +
-         ".password читает его со стандартного ввода; или на странице «Дистанционное»";
+  return "vantorq-cli config set ФАЙЛ remote_control." + num(n) +
+         ".password=- читает его со стандартного ввода; или на странице «Дистанционное»";
 }
 
 std::string label(int n, std::string_view what) { return "запись " + num(n) + ": " + std::string(what); }
@@ -52,7 +52,8 @@ Result<> set_remote_field(Configuration& c, int n, std::string_view field, std::
     if (r.active) return {};
     return fail(who + ": запись становится активной, когда задан пароль (" + password_hint(n) + ")");
   }
-  if (field == "password") return fail(who + ": пароль не задаётся в командной строке; " + password_hint(n));
+  // The value has come from standard input (a secret key), never from the command line.
+  if (field == "password") return set_remote_password(c, i, value);
   if (field != "commands" && field != "telephone" && field != "user")
     return fail("Нет такого ключа: remote_control." + num(n) + "." + std::string(field));
   if (!r.active)
@@ -92,6 +93,11 @@ FieldDomain remote_control_fields() {
       return fail("Нет такого ключа: " + std::string(key) + " (записи дистанционного управления 1–" +
                   num(kRemoteRecordCount) + ")");
     return set_remote_field(c, *n, parts[2], value);
+  };
+  d.secret_key = [](std::string_view key) {
+    const auto parts = split_key(key);
+    return parts.size() == 3 && parts[0] == "remote_control" && parts[2] == "password" &&
+           key_item(parts[1], kRemoteRecordCount).has_value();
   };
   return d;
 }

@@ -58,7 +58,7 @@ TEST_F(Cli, RefusedRemoteControlValuesLeaveTheFileByteIdentical) {
       {"remote_control.1.telephone=+7903-555", "знак «-» не сохраняется"},
       {"remote_control.1.telephone=+123456789012345678901234567890123", "не более 32 цифр"},
       {"remote_control.1.commands=12", "Список команд"},
-      {"remote_control.1.password=1234", "пароль не задаётся в командной строке; vantorq-cli config set-password"},
+      {"remote_control.1.password=1234", "не принимаются в командной строке"},
       {"remote_control.4.commands=0", "не активна"},
       {"remote_control.4.active=1", "когда задан пароль"},
       {"remote_control.9.active=0", "Нет такого ключа"},
@@ -75,7 +75,7 @@ TEST_F(Cli, RemoteControlPasswordComesFromStandardInputAndNeverShowsInARefusal) 
     std::ofstream(file) << text;
     return " < " + file.string();
   };
-  const auto set = run("config set-password " + cfg.string() + " remote_control.4.password" + input("2468\n"));
+  const auto set = run("config set " + cfg.string() + " remote_control.4.password=-" + input("2468\n"));
   ASSERT_EQ(set.status, 0) << set.err;
   EXPECT_EQ(set.out.find("2468"), std::string::npos);
   EXPECT_EQ(run("config get --show-secrets " + cfg.string() + " remote_control.4.password").out, "2468\n");
@@ -84,7 +84,7 @@ TEST_F(Cli, RemoteControlPasswordComesFromStandardInputAndNeverShowsInARefusal) 
   // Now active, the record takes its plain fields.
   EXPECT_EQ(run("config set " + cfg.string() + " remote_control.4.commands=0,9").status, 0);
   // A new password keeps the commands.
-  ASSERT_EQ(run("config set-password " + cfg.string() + " remote_control.4.password" + input("1357")).status, 0);
+  ASSERT_EQ(run("config set " + cfg.string() + " remote_control.4.password=-" + input("1357")).status, 0);
   EXPECT_EQ(run("config get " + cfg.string() + " remote_control.4.commands").out, "0,9\n");
 
   const std::string before = bytes_of(cfg);
@@ -94,9 +94,8 @@ TEST_F(Cli, RemoteControlPasswordComesFromStandardInputAndNeverShowsInARefusal) 
   for (const Refused& k : {Refused{"remote_control.4.password", "12ab97\n", "Пароль должен содержать только цифры!"},
                            Refused{"remote_control.4.password", "123456789\n", "не более 8 цифр"},
                            Refused{"remote_control.4.password", "\n", "не введён"},
-                           Refused{"remote_control.9.password", "1234\n", "Ожидается ключ remote_control.N.password"},
-                           Refused{"remote_control.4.commands", "1234\n", "Ожидается ключ"}}) {
-    const auto r = run("config set-password " + cfg.string() + " " + k.key + input(k.text));
+                           Refused{"remote_control.9.password", "1234\n", "Нет такого ключа"}}) {
+    const auto r = run("config set " + cfg.string() + " " + k.key + "=-" + input(k.text));
     EXPECT_NE(r.status, 0) << k.key << " " << k.text;
     EXPECT_NE(r.err.find(k.reason), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("12ab97"), std::string::npos) << r.err;

@@ -390,7 +390,12 @@ TEST(RemoteControl, ReportMasksThePasswordAndKeysSetThePlainFields) {
   EXPECT_EQ(c.page(kTable).byte_at(rec(1) + 16), 0x7F);  // the blank is a gap
   EXPECT_EQ(read_remote_record(c, 1).password, "4406");  // kept
   EXPECT_FALSE(set_config_field(c, "remote_control.3.commands", "0"));  // inactive
-  EXPECT_FALSE(set_config_field(c, "remote_control.1.password", "1234"));
+  // A password is a secret key: the command line gives it from standard input, never inline.
+  EXPECT_TRUE(is_secret_key("remote_control.1.password"));
+  EXPECT_FALSE(is_secret_key("remote_control.1.telephone"));
+  ASSERT_TRUE(set_config_field(c, "remote_control.1.password", "1234"));
+  EXPECT_EQ(read_remote_record(c, 0).password, "1234");
+  EXPECT_FALSE(set_config_field(c, "remote_control.1.password", "12a4"));
   EXPECT_FALSE(set_config_field(c, "remote_control.3.active", "1"));
   ASSERT_TRUE(set_config_field(c, "remote_control.1.active", "0"));
   EXPECT_FALSE(read_remote_record(c, 0).active);
