@@ -15,5 +15,6 @@ void add_sim_command(CLI::App& app, Action& action);
 void add_config_command(CLI::App& app, const GlobalOptions& options, Action& action);
 void add_log_command(CLI::App& app, const GlobalOptions& options, Action& action);
 void add_firmware_command(CLI::App& app, const GlobalOptions& options, Action& action);
+void add_usb_command(CLI::App& app, const GlobalOptions& options, Action& action);
 
 }  // namespace vq::cli

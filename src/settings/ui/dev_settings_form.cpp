@@ -260,9 +260,9 @@ void TQDevSettingsForm::MenuOnlineActionExecute() {
 void TQDevSettingsForm::MenuConnectActionExecute() {
   if (transfer_running() || !config_) return;  // no images to read into between visits
   if (auto r = connection_->ensure_link(); !r) {
-    // No way to the device at all: told as "no panel found".
+    // The device cannot even be named (bad USB ids): said as it is, not as "no panel".
     JobOutcome(*this).finished(JobKind::connect,
-                               std::unexpected(Error{0, 15034, shell::msg(15034), r.error().full()}));
+                               std::unexpected(Error{link::kTransportNotConfigured, 0, r.error().full(), {}}));
     return;
   }
   start_job(JobKind::connect);

@@ -110,6 +110,11 @@ void JobOutcome::connect_failed(const Error& e) {
 }
 
 bool JobOutcome::report_discovery(const Error& e) {
+  if (e.code == link::kTransportNotConfigured) {  // nothing to look for: where to set it
+    w_.status_->set_activity_text(qs(e.text));
+    ui().show_message(&w_, BoxIcon::error, caption_system(), qs(e.text) + QStringLiteral("\n\n") + m(15084));
+    return true;
+  }
   if (e.message_id == 15034) {
     w_.status_->set_activity_text(m(15034));
     ui().show_message(&w_, BoxIcon::error, caption_system(),
