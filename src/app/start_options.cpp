@@ -47,7 +47,8 @@ struct OptionSet {
                              QStringLiteral("MS")};
   QCommandLineOption trace{QStringLiteral("trace"), QStringLiteral("Писать протокол обмена в файл."),
                            QStringLiteral("FILE")};
-  QCommandLineOption usb_id{QStringLiteral("usb-id"), QStringLiteral("VID:PID прибора (шестнадцатеричные); можно повторять."),
+  QCommandLineOption usb_id{QStringLiteral("usb-id"), QStringLiteral("VID:PID прибора (шестнадцатеричные); можно повторять. Без него "
+                                           "действует переменная VANTORQ_USB_IDS, без неё — «Настройки программы» → «Система»."),
                             QStringLiteral("VID:PID")};
   QCommandLineOption portable{QStringLiteral("portable"), QStringLiteral("Файл настроек рядом с программой.")};
   QCommandLineOption exit_when_shown{QStringLiteral("exit-when-shown"),

@@ -47,10 +47,12 @@ Result<UsbId> parse_usb_id(std::string_view text) {
 Result<std::vector<UsbId>> parse_usb_ids(std::string_view text) {
   std::vector<UsbId> ids;
   if (trim(text).empty()) return ids;
+  const std::string whole(text);
   for (;;) {
     const auto comma = text.find(',');
     const std::string_view item = text.substr(0, comma);
-    if (trim(item).empty()) return fail("Пустой элемент в списке USB-идентификаторов \"" + std::string(text) + "\"");
+    if (trim(item).empty())
+      return fail("Пустой элемент в списке USB-идентификаторов \"" + whole + "\": ожидается VID:PID через запятую");
     auto id = parse_usb_id(item);
     if (!id) return std::unexpected(id.error());
     ids.push_back(*id);
