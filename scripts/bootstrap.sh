@@ -8,6 +8,7 @@ packages=(
   libusb-1.0-0-dev libftdi1-dev libcli11-dev libsqlite3-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev fonts-dejavu-core
+  umockdev libumockdev-dev
 )
 
 missing=()
