@@ -6,9 +6,15 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <memory>
 #include <mutex>
 #include <string_view>
+
+#include <unistd.h>
 #include <vector>
 
 #include "link/pacing.hpp"
@@ -238,6 +244,23 @@ TEST_F(MockUsb, TheListShowsPanelLikeDevicesOnlyWithTheirNames) {
   EXPECT_EQ(c.describe(),
             "0483:5740  шина 1, порт 1-2, адрес 2, интерфейс 0  изготовитель: «Sorvel», изделие: «Panel Q», "
             "серийный номер: 000123  доступ: есть");
+}
+
+// The command a user runs sees the same made-up bus: the child inherits the preload and
+// the testbed, and its ioctls reach this process's fake device.
+TEST_F(MockUsb, UsbListCommandNamesTheDeviceAndMarksTheConfiguredOne) {
+  add();
+  const auto out = std::filesystem::temp_directory_path() / ("vq-usb-list-" + std::to_string(::getpid()) + ".txt");
+  const std::string cmd = std::string(VQ_CLI_PATH) + " --usb-id 0483:5740 usb list >" + out.string() + " 2>&1";
+  const int rc = std::system(cmd.c_str());
+  std::ifstream in(out);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::filesystem::remove(out);
+  EXPECT_EQ(rc, 0) << text;
+  EXPECT_EQ(text,
+            "0483:5740  шина 1, порт 1-2, адрес 2, интерфейс 0  изготовитель: «Sorvel», изделие: «Panel Q», "
+            "серийный номер: 000123  доступ: есть  [прибор]\n"
+            "USB-идентификаторы прибора: 0483:5740 (параметр --usb-id)\n");
 }
 
 // Arrivals and removals as the monitor's thread tells them.

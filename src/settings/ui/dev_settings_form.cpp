@@ -113,7 +113,16 @@ void TQDevSettingsForm::wire() {
   connect(navigator_, &SettingsNavigator::edited, this, [this] { dirty_ = true; });
   connect(navigator_, &SettingsNavigator::changes_applied, this, [this] { dirty_ = true; });
 
-  hotplug_ = new UsbHotplugWatcher(watched_usb_ids(context_), this);
+  watch_usb();
+}
+
+void TQDevSettingsForm::watch_usb() {
+  // The ids may have been set in the application settings since the last visit.
+  auto ids = watched_usb_ids(context_);
+  if (hotplug_ && ids == watched_ids_) return;
+  delete hotplug_;
+  watched_ids_ = ids;
+  hotplug_ = new UsbHotplugWatcher(std::move(ids), this);
   connect(hotplug_, &UsbHotplugWatcher::arrived, this, [this] { device_arrived(); });
   connect(hotplug_, &UsbHotplugWatcher::removed, this, [this] { device_removed(); });
 }
@@ -175,6 +184,7 @@ void TQDevSettingsForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;
   // Every visit starts over: fresh images, the first page, the mode the preferences say.
+  watch_usb();
   config_ = std::make_unique<memory::Configuration>();
   navigator_->reset();
   dirty_ = false;

@@ -7,6 +7,9 @@
 #include <QDialog>
 #include <QString>
 #include <memory>
+#include <vector>
+
+#include "link/usb_ids.hpp"
 
 #include "settings/ui/frame/window_mode.hpp"
 #include "settings/ui/pages/settings_page.hpp"
@@ -103,6 +106,8 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   void reshow_current_page();
   // Closes the "Прервать запись?" box when the write it asks about has ended.
   void close_cancel_question();
+  // (Re)makes the hot-plug watcher when the panel's ids changed.
+  void watch_usb();
 
   AppContext& context_;
   std::unique_ptr<memory::Configuration> config_;
@@ -115,6 +120,7 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   QTimer* demo_timer_ = nullptr;
   QTimer* online_timer_ = nullptr;
   UsbHotplugWatcher* hotplug_ = nullptr;
+  std::vector<link::UsbId> watched_ids_;  // what hotplug_ listens for
   Mode mode_ = Mode::demo;
   bool demo_configuration_ = true;
   bool service_visible_ = false;
