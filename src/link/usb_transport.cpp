@@ -180,7 +180,7 @@ Result<std::unique_ptr<Transport>> open_device(const std::shared_ptr<UsbContext>
                                                const UsbId& id, const UsbOptions& options) {
   auto failed = [&](std::string_view what, int rc) {
     std::string text = "Не удалось открыть " + where(dev, id) + ": " + std::string(what) + ": " + usb_text(rc);
-    if (rc == LIBUSB_ERROR_ACCESS) text += ". Нет прав доступа к устройству: установите правило udev 60-vantorq.rules";
+    if (rc == LIBUSB_ERROR_ACCESS) text += ". Нет прав доступа к устройству: установите правило udev (vantorq-cli usb udev-rule)";
     return fail(std::move(text), kTransportIo);
   };
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "link/usb_transport.hpp"
@@ -182,6 +184,21 @@ TEST(UdevRule, OneLinePerIdForPlugdevAndTheSeat) {
                        R"(SUBSYSTEM=="usb", ENV{DEVTYPE}=="usb_device", ATTR{idVendor}=="1234", ATTR{idProduct}=="abcd", GROUP="plugdev", MODE="0660", TAG+="uaccess")",
                    }));
   EXPECT_NE(rules.find("/etc/udev/rules.d/60-vantorq.rules"), std::string::npos);
+}
+
+TEST(UdevRule, ThePackagedTemplateIsTheGeneratedRuleWithPlaceholders) {
+  const auto source = std::filesystem::path(VQ_FIXTURES_DIR).parent_path().parent_path();
+  std::ifstream in(source / "resources" / "udev" / "60-vantorq.rules");
+  ASSERT_TRUE(in);
+  std::vector<std::string> rules;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty() && !line.starts_with("#")) rules.push_back(line);
+  std::string generated = udev_rules({{0xAAAA, 0xBBBB}});
+  generated = generated.substr(generated.rfind("SUBSYSTEM"));
+  generated.pop_back();  // the newline
+  for (auto [from, to] : {std::pair{"aaaa", "VVVV"}, std::pair{"bbbb", "PPPP"}})
+    generated.replace(generated.find(from), 4, to);
+  EXPECT_EQ(rules, std::vector<std::string>{generated});
 }
 
 TEST(UsbEndpointDiscover, WithoutIdsFindsNothingAndTellsHowToSetThem) {
