@@ -15,11 +15,13 @@ using Millis = std::chrono::milliseconds;
 
 // Error codes a transport read can fail with.
 // kTransportNotConfigured: discover was not told what to look for (no USB ids).
+// kTransportOpenFailed: one panel was found but could not be opened (rights, busy).
 enum TransportErrorCode {
   kTransportTimeout = 100,
   kTransportClosed = 101,
   kTransportIo = 102,
   kTransportNotConfigured = 103,
+  kTransportOpenFailed = 104,
 };
 
 class Transport {

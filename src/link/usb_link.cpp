@@ -33,6 +33,8 @@ Error UsbLink::discovery_failure(int count) const {
   // Told apart from "no panel attached": nothing was looked for.
   if (count == 0 && discover_error_code_ == kTransportNotConfigured)
     return Error{kTransportNotConfigured, 0, discover_error_, {}};
+  // Attached but closed to us: "disconnected" would send the user to the cable.
+  if (count == 1 && !discover_error_.empty()) return Error{kTransportOpenFailed, 0, discover_error_, {}};
   const int id = count >= 2 ? 15035 : 15034;
   return Error{0, id, shell::msg(id), discover_error_};
 }

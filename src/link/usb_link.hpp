@@ -29,8 +29,9 @@ class UsbLink {
   const std::string& discover_error() const { return discover_error_; }
   // The TransportErrorCode that goes with discover_error(), or 0.
   int discover_error_code() const { return discover_error_code_; }
-  // The failure a window shows when discover did not connect: no ids set, no panel
-  // (15034) or more than one (15035), with the reason behind it as the detail.
+  // The failure a window shows when discover did not connect: no ids set, the one panel
+  // found could not be opened (why, as the text), no panel (15034) or more than one
+  // (15035), with the reason behind it as the detail.
   Error discovery_failure(int count) const;
   void close();
   bool connected() const { return connected_; }

@@ -132,7 +132,7 @@ Result<> rediscover(link::Session& s, link::Progress* p) {
   const int count = s.link.discover();
   if (count == 1 && s.link.connected()) return {};
   Error e = s.link.discovery_failure(count);
-  if (e.message_id == 0) {  // nothing to look for: said as it is
+  if (e.message_id == 0) {  // no ids, or the panel could not be opened: said as it is
     if (p) p->status(e.text);
     return fail(std::move(e));
   }

@@ -116,8 +116,14 @@ gboolean FakeUsbDevice::handle(UMockdevIoctlClient* client) {
       return TRUE;
     }
     case USBDEVFS_CLAIMINTERFACE:
-    case USBDEVFS_RELEASEINTERFACE:
     case USBDEVFS_DISCONNECT_CLAIM:
+      if (state_.claimed_elsewhere) {
+        umockdev_ioctl_client_complete(client, -1, EBUSY);
+        return TRUE;
+      }
+      umockdev_ioctl_client_complete(client, 0, 0);
+      return TRUE;
+    case USBDEVFS_RELEASEINTERFACE:
     case USBDEVFS_SETINTERFACE:
     case USBDEVFS_RESET:
     case USBDEVFS_RESETEP:

@@ -56,6 +56,7 @@ class FakeUsbDevice {
     bool halted_in = false;
     bool out_blocked = false;           // OUT transfers never complete
     bool gone = false;                  // unplugged: every transfer fails with ENODEV
+    bool claimed_elsewhere = false;     // another program holds the interface: EBUSY
     Bytes received;                     // every OUT byte taken, in order
     int out_transfers = 0;              // OUT transfers completed with data
     std::vector<std::uint8_t> cleared;  // endpoints whose halt was cleared

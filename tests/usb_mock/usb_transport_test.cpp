@@ -103,6 +103,26 @@ TEST_F(MockUsb, ConnectFindsTheOnePanelAndIdentifiesIt) {
   EXPECT_EQ(link.discovery_failure(2).message_id, 15035);
 }
 
+TEST_F(MockUsb, APanelThatCannotBeOpenedIsToldAsSuchNotAsDisconnected) {
+  auto& dev = add();
+  dev.lock(), dev.state().claimed_elsewhere = true;
+  UsbLink link(std::make_shared<UsbEndpoint>(std::vector<UsbId>{{0x0483, 0x5740}}), 500ms);
+  auto pacing = make_pacing("none");
+  ASSERT_TRUE(pacing);
+  Session s{link, **pacing, nullptr};
+  auto found = connect_panel(s, SearchKind::byte_wise);
+  ASSERT_FALSE(found);
+  EXPECT_EQ(found.error().code, kTransportOpenFailed);
+  EXPECT_EQ(found.error().message_id, 0);
+  EXPECT_NE(found.error().text.find("прибор USB 0483:5740 (шина 1, адрес 2): захват интерфейса"), std::string::npos)
+      << found.error().full();
+
+  // Let go by the other program: the next connect gets it.
+  dev.lock(), dev.state().claimed_elsewhere = false;
+  EXPECT_EQ(link.discover(), 1);
+  EXPECT_TRUE(link.connected());
+}
+
 TEST_F(MockUsb, AWriteTheDeviceTakesInPiecesArrivesWholeAndInOrder) {
   auto& dev = add();
   dev.lock(), dev.state().out_chunk = 3;

@@ -110,7 +110,8 @@ void JobOutcome::connect_failed(const Error& e) {
 }
 
 bool JobOutcome::report_discovery(const Error& e) {
-  if (e.code == link::kTransportNotConfigured) {  // nothing to look for: where to set it
+  // Nothing to look for, or the panel could not be opened: the reason is the message.
+  if (e.code == link::kTransportNotConfigured || e.code == link::kTransportOpenFailed) {
     w_.status_->set_activity_text(qs(e.text));
     ui().show_message(&w_, BoxIcon::error, caption_system(), qs(e.text) + QStringLiteral("\n\n") + m(15084));
     return true;
