@@ -252,6 +252,7 @@ void TAppSettingsForm::UsbIdsChooseBtnClick() {
 }
 
 void TAppSettingsForm::usb_devices_found(const Result<std::vector<link::UsbCandidate>>& found) {
+  if (!isVisible()) return;  // closed while the search ran
   if (!found) {
     ui().show_message(this, BoxIcon::error, caption_system(), qs(found.error().full()));
     return;

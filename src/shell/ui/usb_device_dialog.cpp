@@ -17,7 +17,7 @@ UsbDeviceDialog::UsbDeviceDialog(const std::vector<link::UsbCandidate>& devices,
   setObjectName(QStringLiteral("UsbDeviceChooseForm"));
   setWindowTitle(QStringLiteral("Выбор прибора USB"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  resize(640, 260);
+  resize(760, 260);
 
   auto* hint = new QLabel(QStringLiteral("Устройства USB с интерфейсом изготовителя и каналами bulk OUT и bulk IN:"), this);
   list_ = new QTreeWidget(this);
@@ -32,6 +32,7 @@ UsbDeviceDialog::UsbDeviceDialog(const std::vector<link::UsbCandidate>& devices,
     row->setText(2, qs(d.manufacturer));
     row->setText(3, qs(d.product));
     row->setText(4, d.accessible ? QStringLiteral("есть") : QStringLiteral("нет: ") + qs(d.access_problem));
+    row->setToolTip(4, row->text(4));
   }
   list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   if (!devices_.empty()) list_->setCurrentItem(list_->topLevelItem(0));
