@@ -10,9 +10,9 @@ namespace vq::cli {
 namespace {
 
 int list(const GlobalOptions& options) {
-  auto found = link::list_usb_candidates();
-  if (!found) return report_failure(found.error());
   const auto configured = configured_usb_ids(options);
+  auto found = link::list_usb_candidates(configured ? configured->ids : std::vector<link::UsbId>{});
+  if (!found) return report_failure(found.error());
   auto is_configured = [&](const link::UsbId& id) {
     return configured && std::find(configured->ids.begin(), configured->ids.end(), id) != configured->ids.end();
   };

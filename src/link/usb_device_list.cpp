@@ -73,15 +73,17 @@ std::string sysfs_string(const std::string& path, const char* name) {
 
 std::string UsbCandidate::describe() const {
   std::string line = id.text() + "  шина " + std::to_string(bus) + ", порт " + port_path + ", адрес " +
-                     std::to_string(address) + ", интерфейс " + std::to_string(interface_number);
+                     std::to_string(address);
+  if (panel_like) line += ", интерфейс " + std::to_string(interface_number);
   line += "  изготовитель: " + (manufacturer.empty() ? std::string("—") : "«" + manufacturer + "»");
   line += ", изделие: " + (product.empty() ? std::string("—") : "«" + product + "»");
   if (!serial.empty()) line += ", серийный номер: " + serial;
   line += accessible ? "  доступ: есть" : "  доступ: нет (" + access_problem + ")";
+  if (!panel_like) line += "  не похоже на прибор: нет интерфейса изготовителя с одним каналом bulk OUT и одним bulk IN";
   return line;
 }
 
-Result<std::vector<UsbCandidate>> list_usb_candidates() {
+Result<std::vector<UsbCandidate>> list_usb_candidates(const std::vector<UsbId>& also) {
   libusb_context* raw = nullptr;
   if (int rc = libusb_init(&raw); rc != 0) return fail(std::string("Не удалось запустить libusb: ") + libusb_strerror(rc));
   std::unique_ptr<libusb_context, ContextCloser> ctx(raw);
@@ -96,18 +98,23 @@ Result<std::vector<UsbCandidate>> list_usb_candidates() {
     libusb_device* dev = list[i];
     libusb_device_descriptor desc{};
     if (libusb_get_device_descriptor(dev, &desc) != 0) continue;
+    const UsbId id{desc.idVendor, desc.idProduct};
+    const bool wanted = std::find(also.begin(), also.end(), id) != also.end();
+    std::optional<int> iface;
     libusb_config_descriptor* cfg = nullptr;
-    if (libusb_get_active_config_descriptor(dev, &cfg) != 0 && libusb_get_config_descriptor(dev, 0, &cfg) != 0) continue;
-    const auto iface = panel_like_interface(*cfg);
-    libusb_free_config_descriptor(cfg);
-    if (!iface) continue;
+    if (libusb_get_active_config_descriptor(dev, &cfg) == 0 || libusb_get_config_descriptor(dev, 0, &cfg) == 0) {
+      iface = panel_like_interface(*cfg);
+      libusb_free_config_descriptor(cfg);
+    }
+    if (!iface && !wanted) continue;
 
     UsbCandidate c;
-    c.id = {desc.idVendor, desc.idProduct};
+    c.id = id;
+    c.panel_like = iface.has_value();
     c.bus = libusb_get_bus_number(dev);
     c.address = libusb_get_device_address(dev);
     c.port_path = port_path(dev);
-    c.interface_number = *iface;
+    c.interface_number = iface.value_or(-1);
     libusb_device_handle* h = nullptr;
     if (int rc = libusb_open(dev, &h); rc == 0) {
       c.accessible = true;

@@ -21,12 +21,15 @@ struct UsbCandidate {
   std::string serial;
   bool accessible = false;   // this user may open it
   std::string access_problem;  // why not, when not
+  bool panel_like = true;    // false: listed only because its ids are the panel's
 
   std::string describe() const;  // one line: ids, where, names, access
 };
 
-// Every candidate in bus order. Fails only when libusb cannot start or list devices.
-Result<std::vector<UsbCandidate>> list_usb_candidates();
+// Every candidate in bus order, and every device carrying one of `also` (the configured
+// ids) even when it does not look like a panel, so a wrong id shows. Fails only when
+// libusb cannot start or list devices.
+Result<std::vector<UsbCandidate>> list_usb_candidates(const std::vector<UsbId>& also = {});
 
 inline constexpr std::string_view kTextNoUsbCandidates =
     "Не найдено ни одного устройства USB, похожего на прибор (интерфейс изготовителя с каналами bulk OUT и bulk IN)";

@@ -264,6 +264,15 @@ TEST_F(MockUsb, TheListShowsPanelLikeDevicesOnlyWithTheirNames) {
   EXPECT_EQ(c.describe(),
             "0483:5740  шина 1, порт 1-2, адрес 2, интерфейс 0  изготовитель: «Sorvel», изделие: «Panel Q», "
             "серийный номер: 000123  доступ: есть");
+
+  // A device set as the panel is shown even when it does not look like one: a wrong id shows.
+  list = list_usb_candidates({{0x046D, 0xC077}});
+  ASSERT_TRUE(list) << list.error().full();
+  ASSERT_EQ(list->size(), 2u);
+  EXPECT_EQ((*list)[1].id, (UsbId{0x046D, 0xC077}));
+  EXPECT_FALSE((*list)[1].panel_like);
+  EXPECT_TRUE((*list)[0].panel_like);
+  EXPECT_NE((*list)[1].describe().find("не похоже на прибор"), std::string::npos) << (*list)[1].describe();
 }
 
 // The command a user runs sees the same made-up bus: the child inherits the preload and
