@@ -55,7 +55,7 @@ usbdevfs_urb* as_urb(UMockdevIoctlData* d) { return reinterpret_cast<usbdevfs_ur
 
 }  // namespace
 
-FakeUsbDevice::FakeUsbDevice(UMockdevTestbed* testbed, FakeUsbSpec spec) : spec_(std::move(spec)) {
+FakeUsbDevice::FakeUsbDevice(UMockdevTestbed* testbed, FakeUsbSpec spec) : spec_(std::move(spec)), testbed_(testbed) {
   devnode_ = "/dev/bus/usb/" + three(spec_.bus) + "/" + three(spec_.address);
   handler_ = umockdev_ioctl_base_new();
   g_signal_connect_after(handler_, "handle-ioctl", reinterpret_cast<GCallback>(&FakeUsbDevice::on_ioctl), this);
@@ -78,6 +78,13 @@ FakeUsbDevice::FakeUsbDevice(UMockdevTestbed* testbed, FakeUsbSpec spec) : spec_
     std::fprintf(stderr, "umockdev: %s\n", error ? error->message : "?");
     if (error) g_error_free(error);
   }
+}
+
+void FakeUsbDevice::remove_node() {
+  umockdev_testbed_detach_ioctl(testbed_, devnode_.c_str(), nullptr);
+  gchar* root = umockdev_testbed_get_root_dir(testbed_);
+  std::remove((std::string(root) + devnode_).c_str());
+  g_free(root);
 }
 
 FakeUsbDevice::~FakeUsbDevice() {

@@ -44,6 +44,8 @@ class FakeUsbDevice {
   FakeUsbDevice& operator=(const FakeUsbDevice&) = delete;
 
   const std::string& syspath() const { return syspath_; }
+  // Takes the device node away while sysfs still lists the device: it cannot be opened.
+  void remove_node();
   const FakeUsbSpec& spec() const { return spec_; }
 
   // Knobs and records; hold lock() while touching them from the test.
@@ -75,6 +77,7 @@ class FakeUsbDevice {
   Bytes string_descriptor(std::uint8_t index, std::size_t max) const;
 
   FakeUsbSpec spec_;
+  UMockdevTestbed* testbed_ = nullptr;
   std::string syspath_;
   std::string devnode_;
   UMockdevIoctlBase* handler_ = nullptr;

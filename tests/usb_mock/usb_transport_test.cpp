@@ -275,6 +275,21 @@ TEST_F(MockUsb, TheListShowsPanelLikeDevicesOnlyWithTheirNames) {
   EXPECT_NE((*list)[1].describe().find("не похоже на прибор"), std::string::npos) << (*list)[1].describe();
 }
 
+TEST_F(MockUsb, ADeviceThatCannotBeOpenedIsListedWithItsNamesFromSysfs) {
+  auto& dev = add();
+  dev.remove_node();
+  auto list = list_usb_candidates();
+  ASSERT_TRUE(list) << list.error().full();
+  ASSERT_EQ(list->size(), 1u);
+  const UsbCandidate& c = list->front();
+  EXPECT_FALSE(c.accessible);
+  EXPECT_FALSE(c.access_problem.empty());
+  EXPECT_EQ(c.manufacturer, "Sorvel");
+  EXPECT_EQ(c.product, "Panel Q");
+  EXPECT_EQ(c.serial, "");  // only an open device is asked
+  EXPECT_NE(c.describe().find("доступ: нет ("), std::string::npos) << c.describe();
+}
+
 // The command a user runs sees the same made-up bus: the child inherits the preload and
 // the testbed, and its ioctls reach this process's fake device.
 TEST_F(MockUsb, UsbListCommandNamesTheDeviceAndMarksTheConfiguredOne) {
