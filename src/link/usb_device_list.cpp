@@ -84,6 +84,7 @@ std::string UsbCandidate::describe() const {
 }
 
 Result<std::vector<UsbCandidate>> list_usb_candidates(const std::vector<UsbId>& also) {
+  libusb_setlocale("ru");  // libusb's own error texts in the interface's language
   libusb_context* raw = nullptr;
   if (int rc = libusb_init(&raw); rc != 0) return fail(std::string("Не удалось запустить libusb: ") + libusb_strerror(rc));
   std::unique_ptr<libusb_context, ContextCloser> ctx(raw);

@@ -224,6 +224,7 @@ Endpoint::Discovery UsbEndpoint::discover() {
     return d;
   }
   if (!context_) {
+    libusb_setlocale("ru");  // libusb's own error texts in the interface's language
     libusb_context* ctx = nullptr;
     if (int rc = libusb_init(&ctx); rc != 0) {
       d.error = "Не удалось запустить libusb: " + usb_text(rc);
