@@ -32,7 +32,7 @@ std::string three(int v) {
 }
 
 // Device descriptor, then the one configuration: one interface with its endpoints.
-Bytes descriptors(const FakeUsbSpec& s) {
+Bytes descriptors(const FakeUsbShape& s) {
   Bytes endpoints = {7, 5, FakeUsbDevice::kOut, 2, FakeUsbDevice::kPacket, 0, 0};
   if (s.interrupt_in)
     endpoints.insert(endpoints.end(), {7, 5, FakeUsbDevice::kIn, 3, 8, 0, 10});
@@ -55,24 +55,24 @@ usbdevfs_urb* as_urb(UMockdevIoctlData* d) { return reinterpret_cast<usbdevfs_ur
 
 }  // namespace
 
-FakeUsbDevice::FakeUsbDevice(UMockdevTestbed* testbed, FakeUsbSpec spec) : spec_(std::move(spec)), testbed_(testbed) {
-  devnode_ = "/dev/bus/usb/" + three(spec_.bus) + "/" + three(spec_.address);
+FakeUsbDevice::FakeUsbDevice(UMockdevTestbed* testbed, FakeUsbShape shape) : shape_(std::move(shape)), testbed_(testbed) {
+  devnode_ = "/dev/bus/usb/" + three(shape_.bus) + "/" + three(shape_.address);
   handler_ = umockdev_ioctl_base_new();
   g_signal_connect_after(handler_, "handle-ioctl", reinterpret_cast<GCallback>(&FakeUsbDevice::on_ioctl), this);
   // The node's handler first, so that libusb can open the device as soon as it is announced.
   umockdev_testbed_attach_ioctl(testbed, devnode_.c_str(), handler_, nullptr);
-  syspath_ = "/sys/devices/usb" + std::to_string(spec_.bus) + "/" + spec_.port;
-  const std::string text = "P: /devices/usb" + std::to_string(spec_.bus) + "/" + spec_.port + "\n" +
+  syspath_ = "/sys/devices/usb" + std::to_string(shape_.bus) + "/" + shape_.port;
+  const std::string text = "P: /devices/usb" + std::to_string(shape_.bus) + "/" + shape_.port + "\n" +
                            "N: " + devnode_.substr(5) + "\n" +
                            "E: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nE: DRIVER=usb\n" +
-                           "E: BUSNUM=" + three(spec_.bus) + "\nE: DEVNUM=" + three(spec_.address) + "\n" +
+                           "E: BUSNUM=" + three(shape_.bus) + "\nE: DEVNUM=" + three(shape_.address) + "\n" +
                            "E: DEVNAME=" + devnode_ + "\n" +
-                           "A: busnum=" + std::to_string(spec_.bus) + "\\n\n" +
-                           "A: devnum=" + std::to_string(spec_.address) + "\\n\n" +
+                           "A: busnum=" + std::to_string(shape_.bus) + "\\n\n" +
+                           "A: devnum=" + std::to_string(shape_.address) + "\\n\n" +
                            "A: bConfigurationValue=1\\n\nA: speed=480\\n\n" +
-                           "A: manufacturer=" + spec_.manufacturer + "\\n\n" +
-                           "A: product=" + spec_.product + "\\n\n" +
-                           "H: descriptors=" + hex(descriptors(spec_)) + "\n";
+                           "A: manufacturer=" + shape_.manufacturer + "\\n\n" +
+                           "A: product=" + shape_.product + "\\n\n" +
+                           "H: descriptors=" + hex(descriptors(shape_)) + "\n";
   GError* error = nullptr;
   if (!umockdev_testbed_add_from_string(testbed, text.c_str(), &error)) {
     std::fprintf(stderr, "umockdev: %s\n", error ? error->message : "?");
@@ -270,7 +270,7 @@ Bytes FakeUsbDevice::string_descriptor(std::uint8_t index, std::size_t max) cons
   if (index == 0) {
     d = {4, 3, 0x09, 0x04};  // English (US)
   } else {
-    const std::string& s = index == 1 ? spec_.manufacturer : index == 2 ? spec_.product : spec_.serial;
+    const std::string& s = index == 1 ? shape_.manufacturer : index == 2 ? shape_.product : shape_.serial;
     d = {static_cast<std::uint8_t>(2 + 2 * s.size()), 3};
     for (char c : s) d.insert(d.end(), {static_cast<std::uint8_t>(c), 0});
   }

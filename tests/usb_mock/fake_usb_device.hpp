@@ -19,7 +19,7 @@
 
 namespace vq::test {
 
-struct FakeUsbSpec {
+struct FakeUsbShape {
   link::UsbId id{0x0483, 0x5740};
   int bus = 1;
   int address = 2;
@@ -38,7 +38,7 @@ class FakeUsbDevice {
   static constexpr std::uint8_t kIn = 0x81;
   static constexpr std::size_t kPacket = 64;
 
-  FakeUsbDevice(UMockdevTestbed* testbed, FakeUsbSpec spec);
+  FakeUsbDevice(UMockdevTestbed* testbed, FakeUsbShape shape);
   ~FakeUsbDevice();
   FakeUsbDevice(const FakeUsbDevice&) = delete;
   FakeUsbDevice& operator=(const FakeUsbDevice&) = delete;
@@ -46,7 +46,7 @@ class FakeUsbDevice {
   const std::string& syspath() const { return syspath_; }
   // Takes the device node away while sysfs still lists the device: it cannot be opened.
   void remove_node();
-  const FakeUsbSpec& spec() const { return spec_; }
+  const FakeUsbShape& shape() const { return shape_; }
 
   // Knobs and records; hold lock() while touching them from the test.
   struct State {
@@ -76,7 +76,7 @@ class FakeUsbDevice {
   void serve_in();
   Bytes string_descriptor(std::uint8_t index, std::size_t max) const;
 
-  FakeUsbSpec spec_;
+  FakeUsbShape shape_;
   UMockdevTestbed* testbed_ = nullptr;
   std::string syspath_;
   std::string devnode_;

@@ -52,8 +52,8 @@ class MockUsb : public ::testing::Test {
     devices_.clear();
     if (testbed_) g_object_unref(testbed_);
   }
-  test::FakeUsbDevice& add(test::FakeUsbSpec spec = {}) {
-    devices_.push_back(std::make_unique<test::FakeUsbDevice>(testbed_, std::move(spec)));
+  test::FakeUsbDevice& add(test::FakeUsbShape shape = {}) {
+    devices_.push_back(std::make_unique<test::FakeUsbDevice>(testbed_, std::move(shape)));
     return *devices_.back();
   }
   void unplug(test::FakeUsbDevice& d) {
@@ -94,7 +94,7 @@ TEST_F(MockUsb, ConnectFindsTheOnePanelAndIdentifiesIt) {
   link.close();
 
   // A second device with the same ids: two panels, nothing opened.
-  test::FakeUsbSpec other;
+  test::FakeUsbShape other;
   other.address = 3;
   other.port = "1-3";
   add(other);
@@ -228,20 +228,20 @@ TEST_F(MockUsb, ASilentOrStuckDeviceTimesOutAndAnUnpluggedOneIsTold) {
 
 TEST_F(MockUsb, TheListShowsPanelLikeDevicesOnlyWithTheirNames) {
   add();  // the panel: vendor class, one bulk OUT, one bulk IN
-  test::FakeUsbSpec hid;
+  test::FakeUsbShape hid;
   hid.id = {0x046D, 0xC077};
   hid.address = 3;
   hid.port = "1-3";
   hid.interface_class = 3;
   add(hid);
-  test::FakeUsbSpec interrupt = hid;
+  test::FakeUsbShape interrupt = hid;
   interrupt.id = {0x1111, 0x0001};
   interrupt.address = 4;
   interrupt.port = "1-4";
   interrupt.interface_class = 0xFF;
   interrupt.interrupt_in = true;
   add(interrupt);
-  test::FakeUsbSpec two_in = interrupt;
+  test::FakeUsbShape two_in = interrupt;
   two_in.id = {0x2222, 0x0002};
   two_in.address = 5;
   two_in.port = "1-5";
@@ -332,7 +332,7 @@ TEST_F(MockUsb, AnArrivalAndARemovalOfThePanelAreSeen) {
   Notices notices;
   UsbHotplugMonitor monitor({{0x0483, 0x5740}}, [&](bool arrived, UsbId id) { notices.told(arrived, id); });
   ASSERT_TRUE(monitor.active());
-  test::FakeUsbSpec mouse;
+  test::FakeUsbShape mouse;
   mouse.id = {0x046D, 0xC077};
   mouse.address = 3;
   mouse.port = "1-3";
