@@ -314,6 +314,18 @@ class DevSettingsFormTest : public QObject {
     QCOMPARE(form_->status_text(0), m(15034));
   }
 
+  void malformed_usb_ids_are_told_as_they_are_not_as_no_panel() {
+    ::setenv("VANTORQ_USB_IDS", "0483-5740", 1);
+    form_->set_device("usb");
+    connect_and_read();
+    ::unsetenv("VANTORQ_USB_IDS");
+    QCOMPARE(box_texts().size(), 1);
+    QVERIFY2(box_texts().first().startsWith(QStringLiteral("VANTORQ_USB_IDS: ")), qPrintable(box_texts().first()));
+    QVERIFY(box_texts().first().endsWith(m(15084)));
+    QVERIFY(!box_texts().first().contains(m(15034)));
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::demo);
+  }
+
   void a_read_that_finds_no_panel_disconnects_into_demo() {
     connect_and_read();
     panel().faults().discover_count = 0;
