@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev fonts-dejavu-core
   xvfb xauth lintian
+  umockdev libumockdev-dev
 )
 
 missing=()

@@ -48,7 +48,8 @@ struct OptionSet {
                              QStringLiteral("MS")};
   QCommandLineOption trace{QStringLiteral("trace"), QStringLiteral("Писать протокол обмена в файл."),
                            QStringLiteral("FILE")};
-  QCommandLineOption usb_id{QStringLiteral("usb-id"), QStringLiteral("VID:PID прибора (шестнадцатеричные); можно повторять."),
+  QCommandLineOption usb_id{QStringLiteral("usb-id"), QStringLiteral("VID:PID прибора (шестнадцатеричные); можно повторять. Без него "
+                                           "действует переменная VANTORQ_USB_IDS, без неё — «Настройки программы» → «Система»."),
                             QStringLiteral("VID:PID")};
   QCommandLineOption rs485{QStringLiteral("rs485"),
                            QStringLiteral("Адаптер USB-RS-485 для модуля реле: ftdi, ftdi:НОМЕР, serial:ПУТЬ или sim (виртуальный модуль)."),

@@ -17,5 +17,6 @@ void add_log_command(CLI::App& app, const GlobalOptions& options, Action& action
 void add_firmware_command(CLI::App& app, const GlobalOptions& options, Action& action);
 // Needs the whole app: it prints the completion of every command.
 void add_completion_command(CLI::App& app, Action& action);
+void add_usb_command(CLI::App& app, const GlobalOptions& options, Action& action);
 
 }  // namespace vq::cli

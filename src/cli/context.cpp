@@ -4,6 +4,7 @@
 #include <string>
 
 #include "shell/data_folders.hpp"
+#include "shell/preferences.hpp"
 #include "util/atomic_file.hpp"
 #include "sim/devices.hpp"
 #include "util/terminal_text.hpp"
@@ -34,6 +35,7 @@ Result<std::unique_ptr<Context>> Context::open(const GlobalOptions& o) {
 
   sim::DeviceOptions device_options;
   device_options.usb_ids = o.usb_ids;
+  if (o.device == "usb") device_options.stored_usb_ids = shell::load_preferences(preferences_file(o)).usb_ids;
   auto endpoint = sim::open_device(o.device, device_options);
   if (!endpoint) return std::unexpected(endpoint.error());
 
@@ -51,6 +53,16 @@ Result<std::unique_ptr<Context>> Context::open(const GlobalOptions& o) {
   c->link_ = std::make_unique<link::UsbLink>(std::move(*endpoint), link::Millis(o.timeout_ms));
   c->session_ = std::make_unique<link::Session>(link::Session{*c->link_, *c->pacing_, c->trace_.get()});
   return c;
+}
+
+std::filesystem::path preferences_file(const GlobalOptions& o) {
+  std::error_code ec;
+  auto program = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return shell::preferences_path(ec ? std::filesystem::path("vantorq-cli") : program, o.portable);
+}
+
+Result<link::ConfiguredUsbIds> configured_usb_ids(const GlobalOptions& o) {
+  return link::resolve_usb_ids(o.usb_ids, shell::load_preferences(preferences_file(o)).usb_ids);
 }
 
 bool is_standard_output(const std::string& output) { return output == kStandardOutputName; }

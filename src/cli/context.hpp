@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "link/session.hpp"
+#include "link/usb_ids.hpp"
 
 namespace vq::cli {
 
@@ -19,7 +20,13 @@ struct GlobalOptions {
   std::optional<std::filesystem::path> data_dir;
   std::vector<std::string> usb_ids;
   std::string rs485;  // adapter URI for the relay module: ftdi, ftdi:N or serial:PATH
+  bool portable = false;  // the preferences file beside the program, as `vantorq --portable`
 };
+
+// The preferences file the desktop program writes, which this run reads too.
+std::filesystem::path preferences_file(const GlobalOptions& options);
+// The panel's USB ids: --usb-id, else VANTORQ_USB_IDS, else the preferences file.
+Result<link::ConfiguredUsbIds> configured_usb_ids(const GlobalOptions& options);
 
 class Context {
  public:

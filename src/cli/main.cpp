@@ -19,7 +19,10 @@ int main(int argc, char** argv) {
   app.add_option("--trace", g.trace_file, "Write the exchange's diagnostic lines to FILE");
   app.add_option("--data-dir", g.data_dir, "Data folder (Conf, Base, Report)");
   app.add_option("--rs485", g.rs485, "USB–RS-485 adapter for the relay module: ftdi, ftdi:N or serial:PATH");
-  app.add_option("--usb-id", g.usb_ids, "USB VID:PID of the panel (hex); repeatable; also VANTORQ_USB_IDS");
+  app.add_option("--usb-id", g.usb_ids,
+                 "USB VID:PID of the panel (hex); repeatable. Without it VANTORQ_USB_IDS is used, and without "
+                 "that the ids stored in the preferences (Настройки программы → Система)");
+  app.add_flag("--portable", g.portable, "Read the preferences file beside the program, as vantorq --portable does");
 
   Action action;
   add_identify_command(app, g, action);
@@ -27,6 +30,7 @@ int main(int argc, char** argv) {
   add_log_command(app, g, action);
   add_firmware_command(app, g, action);
   add_sim_command(app, g, action);
+  add_usb_command(app, g, action);
   add_completion_command(app, action);
 
   try {

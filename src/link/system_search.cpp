@@ -115,9 +115,9 @@ Result<SystemInfo> connect_panel(Session& s, SearchKind kind, Progress* progress
   };
   const int count = s.link.discover();
   if (!s.link.connected()) {
-    const int id = count >= 2 ? 15035 : 15034;
-    status(id);
-    return fail(Error{0, id, shell::msg(id), s.link.discover_error()});
+    Error e = s.link.discovery_failure(count);
+    if (progress) progress->status(e.text);
+    return fail(std::move(e));
   }
   status(15036);
   s.wait_ms(250);

@@ -14,7 +14,15 @@ namespace vq::link {
 using Millis = std::chrono::milliseconds;
 
 // Error codes a transport read can fail with.
-enum TransportErrorCode { kTransportTimeout = 100, kTransportClosed = 101, kTransportIo = 102 };
+// kTransportNotConfigured: discover was not told what to look for (no USB ids).
+// kTransportOpenFailed: one panel was found but could not be opened (rights, busy).
+enum TransportErrorCode {
+  kTransportTimeout = 100,
+  kTransportClosed = 101,
+  kTransportIo = 102,
+  kTransportNotConfigured = 103,
+  kTransportOpenFailed = 104,
+};
 
 class Transport {
  public:
@@ -38,6 +46,7 @@ class Endpoint {
     int count = 0;                         // panels found
     std::unique_ptr<Transport> transport;  // set when exactly one was found and opened
     std::string error;                     // why opening failed, when it did
+    int error_code = 0;                    // a TransportErrorCode with `error`, or 0
   };
 
   virtual ~Endpoint() = default;

@@ -1,5 +1,7 @@
 #include "link/usb_link.hpp"
 
+#include "shell/messages.hpp"
+
 namespace vq::link {
 
 UsbLink::UsbLink(std::shared_ptr<Endpoint> endpoint, Millis timeout)
@@ -13,9 +15,11 @@ void UsbLink::set_endpoint(std::shared_ptr<Endpoint> endpoint) {
 int UsbLink::discover() {
   close();
   discover_error_.clear();
+  discover_error_code_ = 0;
   if (!endpoint_) return 0;
   auto found = endpoint_->discover();
   discover_error_ = std::move(found.error);
+  discover_error_code_ = found.error_code;
   if (found.count == 1) {
     transport_ = std::move(found.transport);
     connected_ = transport_ != nullptr;
@@ -23,6 +27,16 @@ int UsbLink::discover() {
   }
   // With two or more panels both pipes stay empty: only one panel can be served.
   return found.count;
+}
+
+Error UsbLink::discovery_failure(int count) const {
+  // Told apart from "no panel attached": nothing was looked for.
+  if (count == 0 && discover_error_code_ == kTransportNotConfigured)
+    return Error{kTransportNotConfigured, 0, discover_error_, {}};
+  // Attached but closed to us: "disconnected" would send the user to the cable.
+  if (count == 1 && !discover_error_.empty()) return Error{kTransportOpenFailed, 0, discover_error_, {}};
+  const int id = count >= 2 ? 15035 : 15034;
+  return Error{0, id, shell::msg(id), discover_error_};
 }
 
 void UsbLink::close() {

@@ -27,6 +27,12 @@ class UsbLink {
   int discover();
   // Why the last discover could not open a panel, when it could not.
   const std::string& discover_error() const { return discover_error_; }
+  // The TransportErrorCode that goes with discover_error(), or 0.
+  int discover_error_code() const { return discover_error_code_; }
+  // The failure a window shows when discover did not connect: no ids set, the one panel
+  // found could not be opened (why, as the text), no panel (15034) or more than one
+  // (15035), with the reason behind it as the detail.
+  Error discovery_failure(int count) const;
   void close();
   bool connected() const { return connected_; }
   bool is_open() const { return transport_ != nullptr; }
@@ -50,6 +56,7 @@ class UsbLink {
   Millis timeout_;
   bool connected_ = false;
   std::string discover_error_;
+  int discover_error_code_ = 0;
 };
 
 }  // namespace vq::link

@@ -33,27 +33,8 @@ constexpr std::string_view kTextUnplugged = "Прибор отключён от 
 
 std::string usb_text(int rc) { return libusb_strerror(rc); }
 
-std::string hex4(std::uint16_t v) {
-  static constexpr char digits[] = "0123456789abcdef";
-  std::string s(4, '0');
-  for (int i = 3; i >= 0; --i, v = static_cast<std::uint16_t>(v >> 4)) s[static_cast<std::size_t>(i)] = digits[v & 0xF];
-  return s;
-}
 
-std::string_view trim(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const auto last = s.find_last_not_of(" \t");
-  return s.substr(first, last - first + 1);
-}
 
-Result<std::uint16_t> parse_hex16(std::string_view s) {
-  if (s.empty() || s.size() > 4) return fail("");
-  unsigned v = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, 16);
-  if (ec != std::errc{} || end != s.data() + s.size()) return fail("");
-  return static_cast<std::uint16_t>(v);
-}
 
 // libusb takes 0 as "wait for ever"; nothing here may.
 unsigned timeout_arg(Millis t) {
@@ -130,6 +111,8 @@ class UsbTransport final : public Transport {
       // A time-out that still moved some bytes is a partial write: go on with the rest.
       if (rc == LIBUSB_ERROR_TIMEOUT && sent > 0) continue;
       if (rc == LIBUSB_ERROR_TIMEOUT) return failure("Прибор не принимает данные по USB", kTransportTimeout, rc);
+      // A halted pipe stays halted until cleared: the next exchange must not meet it again.
+      if (rc == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_, pipes_.out);
       if (rc == 0) return failure("Прибор не принял данные по USB", kTransportIo, LIBUSB_ERROR_IO);
       return usb_failure("Ошибка записи в прибор по USB", rc);
     }
@@ -197,7 +180,7 @@ Result<std::unique_ptr<Transport>> open_device(const std::shared_ptr<UsbContext>
                                                const UsbId& id, const UsbOptions& options) {
   auto failed = [&](std::string_view what, int rc) {
     std::string text = "Не удалось открыть " + where(dev, id) + ": " + std::string(what) + ": " + usb_text(rc);
-    if (rc == LIBUSB_ERROR_ACCESS) text += ". Нет прав доступа к устройству: установите правило udev 60-vantorq.rules";
+    if (rc == LIBUSB_ERROR_ACCESS) text += ". Нет прав доступа к устройству: установите правило udev (vantorq-cli usb udev-rule)";
     return fail(std::move(text), kTransportIo);
   };
 
@@ -227,48 +210,6 @@ Result<std::unique_ptr<Transport>> open_device(const std::shared_ptr<UsbContext>
 
 }  // namespace
 
-std::string UsbId::text() const { return hex4(vendor) + ":" + hex4(product); }
-
-Result<UsbId> parse_usb_id(std::string_view text) {
-  const std::string_view t = trim(text);
-  const auto colon = t.find(':');
-  if (colon != std::string_view::npos) {
-    auto vendor = parse_hex16(t.substr(0, colon));
-    auto product = parse_hex16(t.substr(colon + 1));
-    if (vendor && product) return UsbId{*vendor, *product};
-  }
-  return fail("Неверный USB-идентификатор \"" + std::string(text) +
-              "\": ожидается VID:PID в шестнадцатеричном виде, например 0483:5740");
-}
-
-Result<std::vector<UsbId>> parse_usb_ids(std::string_view text) {
-  std::vector<UsbId> ids;
-  if (trim(text).empty()) return ids;
-  for (;;) {
-    const auto comma = text.find(',');
-    const std::string_view item = text.substr(0, comma);
-    if (trim(item).empty()) return fail("Пустой элемент в списке USB-идентификаторов \"" + std::string(text) + "\"");
-    auto id = parse_usb_id(item);
-    if (!id) return std::unexpected(id.error());
-    ids.push_back(*id);
-    if (comma == std::string_view::npos) return ids;
-    text = text.substr(comma + 1);
-  }
-}
-
-Result<std::optional<std::vector<UsbId>>> usb_ids_from_environment() {
-  const char* value = std::getenv(kUsbIdsVariable);
-  if (!value || trim(value).empty()) return std::nullopt;
-  auto ids = parse_usb_ids(value);
-  if (!ids) return fail(std::string(kUsbIdsVariable) + ": " + ids.error().text);
-  return std::optional(std::move(*ids));
-}
-
-std::vector<UsbId> usb_ids_from_environment_or(const std::vector<UsbId>& fallback) {
-  auto ids = usb_ids_from_environment();
-  return ids && *ids ? std::move(**ids) : fallback;
-}
-
 bool usb_hotplug_supported() { return libusb_has_capability(LIBUSB_CAP_HAS_HOTPLUG) != 0; }
 
 UsbEndpoint::UsbEndpoint(std::vector<UsbId> ids, UsbOptions options) : ids_(std::move(ids)), options_(options) {}
@@ -279,9 +220,11 @@ Endpoint::Discovery UsbEndpoint::discover() {
   Discovery d;
   if (ids_.empty()) {
     d.error = std::string(kTextNoUsbIds);
+    d.error_code = kTransportNotConfigured;
     return d;
   }
   if (!context_) {
+    libusb_setlocale("ru");  // libusb's own error texts in the interface's language
     libusb_context* ctx = nullptr;
     if (int rc = libusb_init(&ctx); rc != 0) {
       d.error = "Не удалось запустить libusb: " + usb_text(rc);

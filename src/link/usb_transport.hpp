@@ -9,30 +9,9 @@
 #include <vector>
 
 #include "link/transport.hpp"
+#include "link/usb_ids.hpp"
 
 namespace vq::link {
-
-struct UsbId {
-  std::uint16_t vendor = 0;
-  std::uint16_t product = 0;
-
-  friend bool operator==(const UsbId&, const UsbId&) = default;
-  std::string text() const;  // "0483:5740"
-};
-
-// "0483:5740": 1 to 4 hex digits on each side.
-Result<UsbId> parse_usb_id(std::string_view text);
-// A comma-separated list; blank text is an empty list.
-Result<std::vector<UsbId>> parse_usb_ids(std::string_view text);
-
-inline constexpr const char* kUsbIdsVariable = "VANTORQ_USB_IDS";
-inline constexpr std::string_view kTextNoUsbIds =
-    "Не заданы USB-идентификаторы прибора (VID:PID): задайте их в VANTORQ_USB_IDS или параметром --usb-id";
-
-// The list in VANTORQ_USB_IDS; nothing when it is unset or blank, an error when malformed.
-Result<std::optional<std::vector<UsbId>>> usb_ids_from_environment();
-// The same, falling back to `fallback` when the variable is unset, blank or malformed.
-std::vector<UsbId> usb_ids_from_environment_or(const std::vector<UsbId>& fallback);
 
 // Whether this system's libusb can report arrival and removal of devices.
 bool usb_hotplug_supported();

@@ -130,6 +130,11 @@ Error with_message(int id, const Error& cause, std::string_view where = {}) {
 Result<> rediscover(link::Session& s, link::Progress* p) {
   const int count = s.link.discover();
   if (count == 1 && s.link.connected()) return {};
+  Error e = s.link.discovery_failure(count);
+  if (e.message_id == 0) {  // no ids, or the panel could not be opened: said as it is
+    if (p) p->status(e.text);
+    return fail(std::move(e));
+  }
   const int shown = count >= 2 ? 15082 : 15034;
   status(p, count >= 2 ? 15035 : 15034);
   return fail(Error{0, shown, shell::msg(shown), s.link.discover_error()});

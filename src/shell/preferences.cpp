@@ -43,6 +43,14 @@ std::string clean_language(std::string_view code) {
   return std::string(code);
 }
 
+// A value never spills into a line of its own.
+std::string one_line(std::string_view value) {
+  std::string out;
+  for (char c : value)
+    if (c != '\n' && c != '\r') out += c;
+  return trim(out);
+}
+
 }  // namespace
 
 std::filesystem::path preferences_path(const std::filesystem::path& program_path, bool portable) {
@@ -59,6 +67,7 @@ Preferences load_preferences(const std::filesystem::path& file) {
   p.default_system = static_cast<int>(ini->read_integer(kSection, "DefaultSystem", p.default_mode));
   p.language = clean_language(ini->read_string(kSection, "Language", "RU"));
   p.first_run = ini->read_integer(kSection, "FirstRun", 1) != 0;
+  p.usb_ids = trim(ini->read_string(kSection, "UsbIds", ""));
   return p;
 }
 
@@ -94,6 +103,7 @@ Result<> save_preferences(const std::filesystem::path& file, const Preferences& 
       << "DefaultSystem=" << prefs.default_system << "\n"
       << "Language=" << clean_language(prefs.language) << "\n"
       << "FirstRun=" << (prefs.first_run ? 1 : 0) << "\n";
+  if (const std::string ids = one_line(prefs.usb_ids); !ids.empty()) out << "UsbIds=" << ids << "\n";
   if (!kept.empty()) out << "\n" << kept;
 
   std::filesystem::create_directories(file.parent_path(), ec);

@@ -15,6 +15,9 @@ struct Preferences {
   int default_system = 0;      // kept equal to default_mode by the settings dialog
   std::string language = "RU";
   bool first_run = true;
+  // The panel's USB ids as "VID:PID,VID:PID" (key "UsbIds"); the command line and
+  // VANTORQ_USB_IDS come before them.
+  std::string usb_ids;
 
   bool starts_online() const { return default_mode != 0; }
 };

@@ -9,18 +9,9 @@ namespace vq::sim {
 
 Result<std::shared_ptr<link::Endpoint>> open_device(std::string_view uri, const DeviceOptions& options) {
   if (uri == "usb") {
-    std::vector<link::UsbId> ids;
-    for (const auto& text : options.usb_ids) {
-      auto parsed = link::parse_usb_ids(text);
-      if (!parsed) return std::unexpected(parsed.error());
-      ids.insert(ids.end(), parsed->begin(), parsed->end());
-    }
-    if (ids.empty()) {
-      auto env = link::usb_ids_from_environment();
-      if (!env) return std::unexpected(env.error());
-      if (*env) ids = **env;
-    }
-    return std::make_shared<link::UsbEndpoint>(std::move(ids));
+    auto ids = link::resolve_usb_ids(options.usb_ids, options.stored_usb_ids);
+    if (!ids) return std::unexpected(ids.error());
+    return std::make_shared<link::UsbEndpoint>(std::move(ids->ids));
   }
   if (uri == "sim" || uri == "sim:empty") {
     auto panel = options.sim_panel ? options.sim_panel : make_panel(uri == "sim");

@@ -13,6 +13,7 @@ namespace vq::sim {
 
 struct DeviceOptions {
   std::vector<std::string> usb_ids;          // "VID:PID" texts; VANTORQ_USB_IDS when empty
+  std::string stored_usb_ids;                // the preferences' list, when neither names any
   std::shared_ptr<VirtualPanel> sim_panel;   // the panel behind `sim`; made afresh when null
 };
 

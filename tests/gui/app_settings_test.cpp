@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QFile>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -14,6 +16,7 @@
 
 #include "shell/preferences.hpp"
 #include "shell/ui/app_settings_form.hpp"
+#include "shell/ui/usb_device_dialog.hpp"
 #include "shell/ui/qt_text.hpp"
 #include "support/recording_ui.hpp"
 
@@ -57,6 +60,7 @@ class AppSettingsTest : public QObject {
     ctx_.data_dir = (dir_->path() + "/data").toStdString();
     ctx_.preferences_file = (dir_->path() + "/conf/vantorq.ini").toStdString();
     touch(QStringLiteral("vantorq"));
+    ::unsetenv("VANTORQ_USB_IDS");
     ui_ = std::make_unique<test::ScopedRecordingUi>();
   }
   void cleanup() {
@@ -179,6 +183,109 @@ class AppSettingsTest : public QObject {
     tree->setCurrentItem(tree->topLevelItem(0));
     QVERIFY(lang->isVisible());
     QVERIFY(!check->isVisible() && !check->isEnabled());
+  }
+
+  void usb_ids_are_checked_then_stored_as_the_command_line_reads_them_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");  // null: refused, nothing written
+    QTest::newRow("one") << "0483:5740" << "0483:5740";
+    QTest::newRow("short and upper case") << " 483:ABCD , 1234:1 " << "0483:abcd,1234:0001";
+    QTest::newRow("none") << "" << "";
+    QTest::newRow("dash") << "0483-5740" << QString();
+    QTest::newRow("too long") << "10483:5740" << QString();
+    QTest::newRow("empty item") << "0483:5740,," << QString();
+  }
+  void usb_ids_are_checked_then_stored_as_the_command_line_reads_them() {
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    TAppSettingsForm form(ctx_);
+    form.show();
+    child<QLineEdit>(form, "UsbIdsEdit")->setText(typed);
+    child<QPushButton>(form, "OKBitBtn")->click();
+    QVERIFY(form.isVisible());
+    if (stored.isNull()) {
+      QCOMPARE(ui_->ui->boxes.size(), std::size_t{1});
+      QCOMPARE(ui_->ui->boxes[0].icon, BoxIcon::warning);
+      QVERIFY2(ui_->ui->boxes[0].text.contains(QStringLiteral("VID:PID")), qPrintable(ui_->ui->boxes[0].text));
+      QVERIFY(!std::filesystem::exists(ctx_.preferences_file));
+      return;
+    }
+    QVERIFY(ui_->ui->boxes.empty());
+    QCOMPARE(qs(shell::load_preferences(ctx_.preferences_file).usb_ids), stored);
+    TAppSettingsForm again(ctx_);
+    QCOMPARE(child<QLineEdit>(again, "UsbIdsEdit")->text(), stored);
+  }
+
+  void usb_ids_chosen_from_the_attached_devices() {
+    link::UsbCandidate a;
+    a.id = {0x0483, 0x5740};
+    a.port_path = "1-2";
+    a.manufacturer = "Maker";
+    a.product = "Panel";
+    a.accessible = true;
+    link::UsbCandidate b = a;
+    b.id = {0x1234, 0xABCD};
+    b.port_path = "1-3.1";
+    b.accessible = false;
+    b.access_problem = "нет прав";
+    TAppSettingsForm form(ctx_);
+    form.show();
+    auto* tree = child<QTreeWidget>(form, "TreeView1");
+    tree->setCurrentItem(tree->topLevelItem(1));  // "Система"
+    form.set_usb_lister([&] { return Result<std::vector<link::UsbCandidate>>(std::vector{a, b}); });
+    auto* edit = child<QLineEdit>(form, "UsbIdsEdit");
+    auto* choose = child<QPushButton>(form, "UsbIdsChooseBtn");
+    edit->setText(QStringLiteral("0001:0001"));
+
+    QStringList shown;
+    ui_->ui->dialog_scripts.push_back([&](QDialog* d) {
+      auto* list = d->findChild<QTreeWidget*>(QStringLiteral("UsbDevicesLV"));
+      for (int i = 0; i < list->topLevelItemCount(); ++i)
+        shown << list->topLevelItem(i)->text(0) + " " + list->topLevelItem(i)->text(1) + " " +
+                     list->topLevelItem(i)->text(4);
+      list->setCurrentItem(list->topLevelItem(1));
+      d->findChild<QPushButton*>(QStringLiteral("UsbChooseOKBtn"))->click();
+    });
+    choose->click();
+    QTRY_COMPARE(ui_->ui->dialogs, QStringList{QStringLiteral("UsbDeviceChooseForm")});
+    QTRY_VERIFY(choose->isEnabled());
+    QCOMPARE(shown, (QStringList{"0483:5740 1-2 есть", "1234:abcd 1-3.1 нет: нет прав"}));
+    QCOMPARE(edit->text(), QStringLiteral("1234:abcd"));
+
+    // Cancelled: the typed ids stay.
+    choose->click();
+    QTRY_COMPARE(ui_->ui->dialogs.size(), 2);
+    QTRY_VERIFY(choose->isEnabled());
+    QCOMPARE(edit->text(), QStringLiteral("1234:abcd"));
+
+    // Nothing attached, and a search that failed: told, nothing changed.
+    form.set_usb_lister([] { return Result<std::vector<link::UsbCandidate>>(std::vector<link::UsbCandidate>{}); });
+    choose->click();
+    QTRY_COMPARE(ui_->ui->boxes.size(), std::size_t{1});
+    QCOMPARE(ui_->ui->boxes[0].icon, BoxIcon::information);
+    QCOMPARE(ui_->ui->boxes[0].text, qs(std::string(link::kTextNoUsbCandidates)));
+    QTRY_VERIFY(choose->isEnabled());
+    form.set_usb_lister([] { return Result<std::vector<link::UsbCandidate>>(fail("libusb не запустился")); });
+    choose->click();
+    QTRY_COMPARE(ui_->ui->boxes.size(), std::size_t{2});
+    QCOMPARE(ui_->ui->boxes[1].icon, BoxIcon::error);
+    QCOMPARE(ui_->ui->dialogs.size(), 2);
+    QCOMPARE(edit->text(), QStringLiteral("1234:abcd"));
+    QVERIFY(!std::filesystem::exists(ctx_.preferences_file));
+  }
+
+  void ids_from_the_command_line_are_said_to_come_first() {
+    std::filesystem::create_directories(ctx_.preferences_file.parent_path());
+    write_preferences("[System]\nUsbIds=0001:0002\n");
+    {
+      TAppSettingsForm form(ctx_);
+      QVERIFY(child<QLabel>(form, "UsbIdsNoteLabel")->text().isEmpty());
+    }
+    ctx_.usb_ids = {"0483:5740"};
+    TAppSettingsForm form(ctx_);
+    QCOMPARE(child<QLineEdit>(form, "UsbIdsEdit")->text(), QStringLiteral("0001:0002"));
+    const QString note = child<QLabel>(form, "UsbIdsNoteLabel")->text();
+    QVERIFY2(note.contains(QStringLiteral("0483:5740")) && note.contains(QStringLiteral("--usb-id")), qPrintable(note));
   }
 
   void language_list_data() {

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,6 +19,7 @@
 
 #include "eventlog/log_file.hpp"
 #include "link/frames.hpp"
+#include "link/usb_ids.hpp"
 #include "memory/config_file.hpp"
 #include "memory/configuration.hpp"
 #include "memory/memory_map.hpp"
@@ -287,6 +289,41 @@ class DevSettingsFormTest : public QObject {
     QCOMPARE(form_->gauge(), 0);
     QVERIFY(states().write);
     QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::connected);
+  }
+
+  void usb_without_ids_says_where_to_set_them_and_the_settings_reach_the_next_connect() {
+    ::unsetenv("VANTORQ_USB_IDS");
+    form_->set_device("usb");
+    connect_and_read();
+    QCOMPARE(box_texts().size(), 1);
+    const QString not_set = qs(std::string(link::kTextNoUsbIds));
+    QCOMPARE(box_texts().first(), not_set + QStringLiteral("\n\n") + m(15084));
+    QCOMPARE(form_->status_text(0), not_set);
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::demo);
+
+    {  // ids of no attached device, stored the way a user stores them
+      TAppSettingsForm dialog(ctx_);
+      dialog.findChild<QLineEdit*>("UsbIdsEdit")->setText(QStringLiteral("fffe:fffd"));
+      dialog.findChild<QPushButton*>("OKBitBtn")->click();
+    }
+    ui_->ui->boxes.clear();
+    action("MenuOnlineAction")->trigger();
+    action("MenuConnectAction")->trigger();
+    form_->wait_for_transfer();
+    QCOMPARE(box_texts(), QStringList{m(15034) + m(15084)});
+    QCOMPARE(form_->status_text(0), m(15034));
+  }
+
+  void malformed_usb_ids_are_told_as_they_are_not_as_no_panel() {
+    ::setenv("VANTORQ_USB_IDS", "0483-5740", 1);
+    form_->set_device("usb");
+    connect_and_read();
+    ::unsetenv("VANTORQ_USB_IDS");
+    QCOMPARE(box_texts().size(), 1);
+    QVERIFY2(box_texts().first().startsWith(QStringLiteral("VANTORQ_USB_IDS: ")), qPrintable(box_texts().first()));
+    QVERIFY(box_texts().first().endsWith(m(15084)));
+    QVERIFY(!box_texts().first().contains(m(15034)));
+    QCOMPARE(form_->mode(), TQDevSettingsForm::Mode::demo);
   }
 
   void a_read_that_finds_no_panel_disconnects_into_demo() {

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "link/usb_transport.hpp"
+#include "link/usb_udev_rule.hpp"
 
 using namespace vq;
 using namespace vq::link;
@@ -113,14 +116,101 @@ TEST_F(UsbIdsVariable, MalformedValueIsReportedWithTheVariableName) {
   EXPECT_FALSE(*ids);
 }
 
+TEST_F(UsbIdsVariable, CommandLineBeforeEnvironmentBeforePreferences) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> command_line;
+    const char* variable;  // nullptr: unset
+    const char* stored;
+    std::optional<std::vector<UsbId>> ids;  // nothing: refused
+    UsbIdSource source;
+    const char* reason;  // part of the refusal
+  };
+  const std::vector<UsbId> a = {{0x0483, 0x5740}}, b = {{0x1234, 0xABCD}}, c = {{0x0001, 0x0002}};
+  const std::vector<Case> cases = {
+      {"flag wins", {"0483:5740"}, "1234:abcd", "0001:0002", a, UsbIdSource::command_line, ""},
+      {"flags add up", {"0483:5740", "1234:abcd"}, nullptr, "", std::vector<UsbId>{a[0], b[0]},
+       UsbIdSource::command_line, ""},
+      {"variable next", {}, "1234:abcd", "0001:0002", b, UsbIdSource::environment, ""},
+      {"blank variable passes", {}, "  ", "0001:0002", c, UsbIdSource::preferences, ""},
+      {"preferences last", {}, nullptr, "0001:0002", c, UsbIdSource::preferences, ""},
+      {"nothing anywhere", {}, nullptr, "", std::vector<UsbId>{}, UsbIdSource::none, ""},
+      // A bad place that wins is an error, never a quiet step to the next one.
+      {"bad flag", {"zz"}, "1234:abcd", "", std::nullopt, UsbIdSource::none, "--usb-id"},
+      {"bad variable", {}, "12345:1", "0001:0002", std::nullopt, UsbIdSource::none, "VANTORQ_USB_IDS"},
+      {"bad stored", {}, nullptr, "0483-5740", std::nullopt, UsbIdSource::none, "Настройки программы"},
+      // A place that does not win is not read.
+      {"bad stored under a flag", {"0483:5740"}, nullptr, "junk", a, UsbIdSource::command_line, ""},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    if (k.variable)
+      ::setenv(kUsbIdsVariable, k.variable, 1);
+    else
+      ::unsetenv(kUsbIdsVariable);
+    auto r = resolve_usb_ids(k.command_line, k.stored);
+    ASSERT_EQ(r.has_value(), k.ids.has_value()) << (r ? usb_ids_text(r->ids) : r.error().text);
+    if (r) {
+      EXPECT_EQ(r->ids, *k.ids);
+      EXPECT_EQ(r->source, k.source);
+    } else {
+      EXPECT_NE(r.error().text.find(k.reason), std::string::npos) << r.error().text;
+    }
+  }
+}
+
+TEST(UsbIds, ListTextReadsBack) {
+  const std::vector<UsbId> ids = {{0x0483, 0x5740}, {0x1234, 0xABCD}};
+  EXPECT_EQ(usb_ids_text(ids), "0483:5740,1234:abcd");
+  EXPECT_EQ(parse_usb_ids(usb_ids_text(ids)), ids);
+  EXPECT_EQ(usb_ids_text({}), "");
+}
+
+TEST(UdevRule, OneLinePerIdForPlugdevAndTheSeat) {
+  const std::string rules = udev_rules({{0x0483, 0x5740}, {0x1234, 0xABCD}});
+  std::vector<std::string> lines;
+  std::string line;
+  for (char ch : rules) {
+    if (ch != '\n') {
+      line += ch;
+      continue;
+    }
+    if (!line.starts_with("#")) lines.push_back(line);
+    line.clear();
+  }
+  EXPECT_TRUE(line.empty()) << "ends with a newline";
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       R"(SUBSYSTEM=="usb", ENV{DEVTYPE}=="usb_device", ATTR{idVendor}=="0483", ATTR{idProduct}=="5740", GROUP="plugdev", MODE="0660", TAG+="uaccess")",
+                       R"(SUBSYSTEM=="usb", ENV{DEVTYPE}=="usb_device", ATTR{idVendor}=="1234", ATTR{idProduct}=="abcd", GROUP="plugdev", MODE="0660", TAG+="uaccess")",
+                   }));
+  EXPECT_NE(rules.find("/etc/udev/rules.d/60-vantorq.rules"), std::string::npos);
+}
+
+TEST(UdevRule, ThePackagedTemplateIsTheGeneratedRuleWithPlaceholders) {
+  const auto source = std::filesystem::path(VQ_FIXTURES_DIR).parent_path().parent_path();
+  std::ifstream in(source / "resources" / "udev" / "60-vantorq.rules");
+  ASSERT_TRUE(in);
+  std::vector<std::string> rules;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty() && !line.starts_with("#")) rules.push_back(line);
+  std::string generated = udev_rules({{0xAAAA, 0xBBBB}});
+  generated = generated.substr(generated.rfind("SUBSYSTEM"));
+  generated.pop_back();  // the newline
+  for (auto [from, to] : {std::pair{"aaaa", "VVVV"}, std::pair{"bbbb", "PPPP"}})
+    generated.replace(generated.find(from), 4, to);
+  EXPECT_EQ(rules, std::vector<std::string>{generated});
+}
+
 TEST(UsbEndpointDiscover, WithoutIdsFindsNothingAndTellsHowToSetThem) {
   UsbEndpoint endpoint({});
   EXPECT_EQ(endpoint.describe(), "usb");
   auto d = endpoint.discover();
   EXPECT_EQ(d.count, 0);
   EXPECT_FALSE(d.transport);
+  EXPECT_EQ(d.error_code, kTransportNotConfigured);
   EXPECT_EQ(d.error,
-            "Не заданы USB-идентификаторы прибора (VID:PID): задайте их в VANTORQ_USB_IDS или параметром --usb-id");
+            "Не заданы USB-идентификаторы прибора (VID:PID): задайте их в «Настройки программы» → «Система», "
+            "параметром --usb-id или в переменной VANTORQ_USB_IDS");
 }
 
 TEST(UsbEndpointDiscover, IdsOfNoAttachedDeviceFindNoPanel) {

@@ -88,3 +88,58 @@ TEST(Pacing, NamesAndRecording) {
   ASSERT_FALSE(bad);
   EXPECT_NE(bad.error().text.find("fast"), std::string::npos);
 }
+
+namespace {
+
+// An endpoint that reports what it is told to.
+class StubEndpoint final : public Endpoint {
+ public:
+  StubEndpoint(int count, std::string error, int code) : count_(count), error_(std::move(error)), code_(code) {}
+  Discovery discover() override {
+    Discovery d;
+    d.count = count_;
+    d.error = error_;
+    d.error_code = code_;
+    return d;
+  }
+  std::string describe() const override { return "stub"; }
+
+ private:
+  int count_;
+  std::string error_;
+  int code_;
+};
+
+}  // namespace
+
+TEST(UsbLink, DiscoveryFailureNamesTheRealCause) {
+  struct Case {
+    const char* name;
+    int count;
+    const char* error;
+    int error_code;
+    int code, message_id;
+    const char* text;  // nullptr: the message's own
+  };
+  const Case cases[] = {
+      {"no ids", 0, "Не заданы", kTransportNotConfigured, kTransportNotConfigured, 0, "Не заданы"},
+      {"none attached", 0, "", 0, 0, 15034, nullptr},
+      {"bridge away", 0, "Нет связи с мостом", 0, 0, 15034, nullptr},
+      {"found, not opened", 1, "Нет прав доступа", kTransportIo, kTransportOpenFailed, 0, "Нет прав доступа"},
+      {"two", 2, "", 0, 0, 15035, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    UsbLink link(std::make_shared<StubEndpoint>(c.count, c.error, c.error_code));
+    const int count = link.discover();
+    EXPECT_FALSE(link.connected());
+    const Error e = link.discovery_failure(count);
+    EXPECT_EQ(e.code, c.code);
+    EXPECT_EQ(e.message_id, c.message_id);
+    if (c.text) {
+      EXPECT_EQ(e.text, c.text);
+    } else {
+      EXPECT_EQ(e.detail, c.error);  // the reason behind the message stays
+    }
+  }
+}

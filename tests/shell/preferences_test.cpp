@@ -70,6 +70,25 @@ TEST_F(PreferencesTest, SaveThenLoadRoundTripsAndKeepsOtherSections) {
   EXPECT_EQ(read(), text);
 }
 
+TEST_F(PreferencesTest, UsbIdsAreStoredOnOneLineAndOnlyWhenSet) {
+  Preferences p;
+  ASSERT_TRUE(save_preferences(file_, p));
+  EXPECT_EQ(read().find("UsbIds"), std::string::npos);
+  EXPECT_EQ(load_preferences(file_).usb_ids, "");
+
+  p.usb_ids = " 0483:5740,1234:abcd ";
+  ASSERT_TRUE(save_preferences(file_, p));
+  EXPECT_NE(read().find("UsbIds=0483:5740,1234:abcd\n"), std::string::npos) << read();
+  EXPECT_EQ(load_preferences(file_).usb_ids, "0483:5740,1234:abcd");
+
+  // A line break in the value cannot add a key of its own.
+  p.usb_ids = "0483:5740\nDefaultMode=1";
+  ASSERT_TRUE(save_preferences(file_, p));
+  const auto back = load_preferences(file_);
+  EXPECT_EQ(back.default_mode, 0);
+  EXPECT_EQ(back.usb_ids, "0483:5740DefaultMode=1");
+}
+
 TEST_F(PreferencesTest, CreatesItsFolderAndRefusesAnUnwritableOne) {
   const auto nested = dir_ / "a" / "b" / "vantorq.ini";
   ASSERT_TRUE(save_preferences(nested, Preferences{}));

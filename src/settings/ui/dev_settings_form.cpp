@@ -130,7 +130,16 @@ void TQDevSettingsForm::wire() {
   if (auto* page = qobject_cast<ServicePage*>(navigator_->settings_page(Node::service)))
     connect(page, &ServicePage::log_line, this, [this](const QString& line) { service_->log(line); });
 
-  hotplug_ = new UsbHotplugWatcher(watched_usb_ids(context_), this);
+  watch_usb();
+}
+
+void TQDevSettingsForm::watch_usb() {
+  // The ids may have been set in the application settings since the last visit.
+  auto ids = watched_usb_ids(context_);
+  if (hotplug_ && ids == watched_ids_) return;
+  delete hotplug_;
+  watched_ids_ = ids;
+  hotplug_ = new UsbHotplugWatcher(std::move(ids), this);
   connect(hotplug_, &UsbHotplugWatcher::arrived, this, [this] { device_arrived(); });
   connect(hotplug_, &UsbHotplugWatcher::removed, this, [this] { device_removed(); });
 }
@@ -192,6 +201,7 @@ void TQDevSettingsForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;
   // Every visit starts over: fresh images, the first page, the mode the preferences say.
+  watch_usb();
   config_ = std::make_unique<memory::Configuration>();
   navigator_->reset();
   dirty_ = false;
@@ -277,9 +287,9 @@ void TQDevSettingsForm::MenuOnlineActionExecute() {
 void TQDevSettingsForm::MenuConnectActionExecute() {
   if (transfer_running() || !config_) return;  // no images to read into between visits
   if (auto r = connection_->ensure_link(); !r) {
-    // No way to the device at all: told as "no panel found".
+    // The device cannot even be named (bad USB ids): said as it is, not as "no panel".
     JobOutcome(*this).finished(JobKind::connect,
-                               std::unexpected(Error{0, 15034, shell::msg(15034), r.error().full()}));
+                               std::unexpected(Error{link::kTransportNotConfigured, 0, r.error().full(), {}}));
     return;
   }
   start_job(JobKind::connect);

@@ -7,6 +7,9 @@
 #include <QDialog>
 #include <QString>
 #include <memory>
+#include <vector>
+
+#include "link/usb_ids.hpp"
 
 #include "settings/ui/frame/window_mode.hpp"
 #include "settings/ui/pages/settings_page.hpp"
@@ -107,6 +110,8 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   // and back into it (before a write of all tables or a file save; a refusal is shown).
   void fill_service_page();
   bool store_service_page();
+  // (Re)makes the hot-plug watcher when the panel's ids changed.
+  void watch_usb();
 
   AppContext& context_;
   std::unique_ptr<memory::Configuration> config_;
@@ -119,6 +124,7 @@ class TQDevSettingsForm : public QDialog, public PageHost {
   QTimer* demo_timer_ = nullptr;
   QTimer* online_timer_ = nullptr;
   UsbHotplugWatcher* hotplug_ = nullptr;
+  std::vector<link::UsbId> watched_ids_;  // what hotplug_ listens for
   Mode mode_ = Mode::demo;
   bool demo_configuration_ = true;
   bool service_visible_ = false;

@@ -5,17 +5,21 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <memory>
 #include <system_error>
 
 #include "shell/preferences.hpp"
 #include "shell/ui/qt_text.hpp"
 #include "shell/ui/ui_services.hpp"
+#include "shell/ui/usb_device_dialog.hpp"
 
 namespace vq::gui {
 namespace {
@@ -106,8 +110,26 @@ TAppSettingsForm::TAppSettingsForm(AppContext& context, QWidget* parent) : QDial
   mode_row->addWidget(mode_label);
   mode_row->addWidget(default_mode_);
   mode_row->addStretch();
+  auto* usb_label = new QLabel(QStringLiteral("USB-идентификаторы прибора (VID:PID, через запятую):"), system_page_);
+  usb_ids_ = new QLineEdit(system_page_);
+  usb_ids_->setObjectName(QStringLiteral("UsbIdsEdit"));
+  usb_ids_->setPlaceholderText(QStringLiteral("например 0483:5740"));
+  usb_label->setBuddy(usb_ids_);
+  usb_choose_ = new QPushButton(QStringLiteral("Выбрать..."), system_page_);
+  usb_choose_->setObjectName(QStringLiteral("UsbIdsChooseBtn"));
+  usb_choose_->setAutoDefault(false);
+  auto* usb_row = new QHBoxLayout;
+  usb_row->addWidget(usb_ids_, 1);
+  usb_row->addWidget(usb_choose_);
+  usb_note_ = new QLabel(system_page_);
+  usb_note_->setObjectName(QStringLiteral("UsbIdsNoteLabel"));
+  usb_note_->setWordWrap(true);
   system_layout->addWidget(show_all_soft_);
   system_layout->addLayout(mode_row);
+  system_layout->addSpacing(8);
+  system_layout->addWidget(usb_label);
+  system_layout->addLayout(usb_row);
+  system_layout->addWidget(usb_note_);
   system_layout->addStretch();
 
   // Pages without tabs: the tree is the only way between them.
@@ -138,12 +160,22 @@ TAppSettingsForm::TAppSettingsForm(AppContext& context, QWidget* parent) : QDial
 
   connect(ok, &QPushButton::clicked, this, [this] { OKBitBtnClick(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(usb_choose_, &QPushButton::clicked, this, [this] { UsbIdsChooseBtnClick(); });
   connect(tree_, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* current, QTreeWidgetItem*) { TreeView1Change(current); });
 
+  usb_lister_ = [] { return link::list_usb_candidates(); };
   FormCreate();
   tree_->setCurrentItem(lang_node);
   TreeView1Change(lang_node);
+}
+
+TAppSettingsForm::~TAppSettingsForm() {
+  // The search is bounded by libusb's own time-outs; its result has nowhere to go now.
+  if (usb_search_) {
+    usb_search_->disconnect(this);
+    usb_search_->wait();
+  }
 }
 
 void TAppSettingsForm::FormCreate() {
@@ -151,6 +183,16 @@ void TAppSettingsForm::FormCreate() {
   show_all_soft_->setChecked(prefs.show_all_soft);
   // Any non-zero mode means online, as the windows read it.
   default_mode_->setCurrentIndex(prefs.default_mode != 0 ? 1 : 0);
+  usb_ids_->setText(qs(prefs.usb_ids));
+  // The command line and the environment come first: say so, or the stored ids seem ignored.
+  auto live = link::resolve_usb_ids(context_.usb_ids, prefs.usb_ids);
+  if (!live)
+    usb_note_->setText(qs(live.error().text));
+  else if (live->source == link::UsbIdSource::command_line || live->source == link::UsbIdSource::environment)
+    usb_note_->setText(QStringLiteral("Сейчас прибор ищется по %1 (%2): они важнее заданных здесь.")
+                           .arg(qs(link::usb_ids_text(live->ids)), qs(link::usb_id_source_name(live->source))));
+  else
+    usb_note_->clear();
 
   // The list only shows what is installed: every start runs in Russian.
   lang_->clear();
@@ -173,8 +215,16 @@ void TAppSettingsForm::TreeView1Change(QTreeWidgetItem* node) {
 }
 
 void TAppSettingsForm::OKBitBtnClick() {
+  // A list that the command line could not read is refused before anything is stored.
+  auto ids = link::parse_usb_ids(to_std(usb_ids_->text()));
+  if (!ids) {
+    ui().show_message(this, BoxIcon::warning, caption_system(), qs(ids.error().text));
+    usb_ids_->setFocus();
+    return;
+  }
   // Start from what the file holds so that the keys this dialog does not show are kept.
   shell::Preferences prefs = shell::load_preferences(context_.preferences_file);
+  prefs.usb_ids = link::usb_ids_text(*ids);
   prefs.show_all_soft = show_all_soft_->isChecked();
   prefs.default_mode = default_mode_->currentIndex();
   prefs.default_system = prefs.default_mode;
@@ -183,6 +233,35 @@ void TAppSettingsForm::OKBitBtnClick() {
   if (auto saved = shell::save_preferences(context_.preferences_file, prefs); !saved)
     ui().show_message(this, BoxIcon::error, caption_system(),
                       QStringLiteral("Настройки программы не сохранены.\n") + qs(saved.error().full()));
+}
+
+void TAppSettingsForm::UsbIdsChooseBtnClick() {
+  if (usb_search_) return;
+  usb_choose_->setEnabled(false);
+  usb_choose_->setText(QStringLiteral("Поиск..."));
+  auto found = std::make_shared<Result<std::vector<link::UsbCandidate>>>();
+  usb_search_ = QThread::create([lister = usb_lister_, found] { *found = lister(); });
+  connect(usb_search_, &QThread::finished, this, [this, found] {
+    usb_search_->deleteLater();
+    usb_search_ = nullptr;
+    usb_choose_->setText(QStringLiteral("Выбрать..."));
+    usb_choose_->setEnabled(true);
+    usb_devices_found(*found);
+  });
+  usb_search_->start();
+}
+
+void TAppSettingsForm::usb_devices_found(const Result<std::vector<link::UsbCandidate>>& found) {
+  if (!isVisible()) return;  // closed while the search ran
+  if (!found) {
+    ui().show_message(this, BoxIcon::error, caption_system(), qs(found.error().full()));
+    return;
+  }
+  if (found->empty()) {
+    ui().show_message(this, BoxIcon::information, caption_system(), qs(std::string(link::kTextNoUsbCandidates)));
+    return;
+  }
+  if (auto id = choose_usb_device(this, *found)) usb_ids_->setText(qs(id->text()));
 }
 
 }  // namespace vq::gui

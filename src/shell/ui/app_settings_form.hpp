@@ -1,16 +1,24 @@
 #pragma once
 // The application settings dialog `TAppSettingsForm` ("Настройки программы"): the installed
-// interface languages (shown, not chosen) and the two preferences of the system page,
-// stored by "ОК" in the preferences file the windows read.
+// interface languages (shown, not chosen) and the preferences of the system page — the two
+// modes and the panel's USB ids (typed, or chosen from the attached devices) — stored by
+// "ОК" in the preferences file the windows and the command line read.
 #include <QDialog>
 #include <QString>
 #include <filesystem>
+#include <functional>
 #include <vector>
+
+#include "link/usb_device_list.hpp"
 
 #include "shell/ui/app_context.hpp"
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QThread;
 class QStackedWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -30,15 +38,23 @@ class TAppSettingsForm : public QDialog {
   Q_OBJECT
  public:
   explicit TAppSettingsForm(AppContext& context, QWidget* parent = nullptr);
+  ~TAppSettingsForm() override;
+
+  using UsbLister = std::function<Result<std::vector<link::UsbCandidate>>()>;
+  // Where "Выбрать..." finds the devices (libusb unless replaced, as tests do).
+  void set_usb_lister(UsbLister lister) { usb_lister_ = std::move(lister); }
 
   const std::vector<LanguageEntry>& languages() const { return languages_; }
 
   // The handlers under their own names.
   void OKBitBtnClick();
   void TreeView1Change(QTreeWidgetItem* node);
+  // Looks for the devices on a worker thread, then offers them in UsbDeviceDialog.
+  void UsbIdsChooseBtnClick();
 
  private:
   void FormCreate();
+  void usb_devices_found(const Result<std::vector<link::UsbCandidate>>& found);
 
   AppContext& context_;
   std::vector<LanguageEntry> languages_;
@@ -49,6 +65,11 @@ class TAppSettingsForm : public QDialog {
   QComboBox* lang_ = nullptr;
   QCheckBox* show_all_soft_ = nullptr;
   QComboBox* default_mode_ = nullptr;
+  QLineEdit* usb_ids_ = nullptr;        // UsbIdsEdit
+  QPushButton* usb_choose_ = nullptr;   // UsbIdsChooseBtn
+  QLabel* usb_note_ = nullptr;          // UsbIdsNoteLabel: what overrides the stored ids now
+  UsbLister usb_lister_;
+  QThread* usb_search_ = nullptr;
 };
 
 }  // namespace vq::gui

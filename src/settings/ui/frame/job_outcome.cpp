@@ -111,6 +111,12 @@ void JobOutcome::connect_failed(const Error& e) {
 }
 
 bool JobOutcome::report_discovery(const Error& e) {
+  // Nothing to look for, or the panel could not be opened: the reason is the message.
+  if (e.code == link::kTransportNotConfigured || e.code == link::kTransportOpenFailed) {
+    w_.status_->set_activity_text(qs(e.text));
+    ui().show_message(&w_, BoxIcon::error, caption_system(), qs(e.text) + QStringLiteral("\n\n") + m(15084));
+    return true;
+  }
   if (e.message_id == 15034) {
     w_.status_->set_activity_text(m(15034));
     ui().show_message(&w_, BoxIcon::error, caption_system(),

@@ -38,10 +38,13 @@ PanelConnection::~PanelConnection() = default;
 
 Result<> PanelConnection::ensure_link() {
   const std::string device = context_.device;
-  if (usb_link_ && link_device_ == device) return {};
-  usb_link_.reset();
   sim::DeviceOptions options;
   options.usb_ids = context_.usb_ids;
+  // The ids chosen in the application settings reach the next connect without a restart.
+  if (device == "usb") options.stored_usb_ids = context_.preferences().usb_ids;
+  const std::string key = device + "|" + options.stored_usb_ids;
+  if (usb_link_ && link_device_ == key) return {};
+  usb_link_.reset();
   if (device == "sim" || device == "sim:empty") {
     if (!context_.sim_panel) context_.sim_panel = sim::make_panel(device == "sim");
     options.sim_panel = context_.sim_panel;
@@ -52,7 +55,7 @@ Result<> PanelConnection::ensure_link() {
   if (!p) return std::unexpected(p.error());
   pacing_ = std::move(*p);
   usb_link_ = std::make_unique<link::UsbLink>(std::move(*endpoint), link::Millis(context_.timeout_ms));
-  link_device_ = device;
+  link_device_ = key;
   if (!context_.trace_file.empty() && !file_trace_) {
     file_trace_ = std::make_unique<link::FileTrace>(context_.trace_file);
     if (!file_trace_->ok()) file_trace_.reset();
@@ -162,11 +165,8 @@ bool PanelConnection::cancel_requested() const { return runner_->cancel_requeste
 void PanelConnection::wait() { runner_->wait(); }
 
 std::vector<link::UsbId> watched_usb_ids(const AppContext& context) {
-  std::vector<link::UsbId> ids;
-  for (const auto& text : context.usb_ids)
-    if (auto parsed = link::parse_usb_ids(text)) ids.insert(ids.end(), parsed->begin(), parsed->end());
-  if (ids.empty()) ids = link::usb_ids_from_environment_or({});
-  return ids;
+  auto ids = link::resolve_usb_ids(context.usb_ids, context.preferences().usb_ids);
+  return ids ? ids->ids : std::vector<link::UsbId>{};
 }
 
 }  // namespace vq::gui

@@ -82,7 +82,7 @@ class PanelConnection {
   std::unique_ptr<link::UsbLink> usb_link_;
   std::unique_ptr<link::Pacing> pacing_;
   std::unique_ptr<link::FileTrace> file_trace_;
-  std::string link_device_;  // the device the link was made for
+  std::string link_device_;  // the device (and stored USB ids) the link was made for
   std::optional<JobKind> running_job_;
   unsigned job_serial_ = 0;
   link::SystemInfo found_;   // written by the connect job, read after it finished
@@ -91,7 +91,8 @@ class PanelConnection {
   std::atomic<bool> writing_{false};
 };
 
-// The ids the hot-plug watcher listens for: the command line's, else the environment's.
+// The ids the hot-plug watcher listens for: the command line's, else the environment's,
+// else the preferences'.
 std::vector<link::UsbId> watched_usb_ids(const AppContext& context);
 
 }  // namespace vq::gui

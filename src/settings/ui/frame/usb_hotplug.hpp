@@ -1,15 +1,11 @@
 #pragma once
-// USB arrival and removal through libusb's hot-plug callbacks. A small thread runs
-// libusb's event handling; arrivals and removals reach the GUI thread as signals.
-// Watches the panel's ids when they are known, else every device.
+// USB arrival and removal for the settings window: the core's hot-plug monitor, its
+// notices brought to the GUI thread as signals.
 #include <QObject>
-#include <atomic>
-#include <thread>
+#include <memory>
 #include <vector>
 
-#include "link/usb_transport.hpp"
-
-struct libusb_context;
+#include "link/usb_hotplug.hpp"
 
 namespace vq::gui {
 
@@ -19,7 +15,7 @@ class UsbHotplugWatcher : public QObject {
   explicit UsbHotplugWatcher(std::vector<link::UsbId> ids, QObject* parent = nullptr);
   ~UsbHotplugWatcher() override;
   // False where libusb offers no hot-plug notices (then nothing is ever signalled).
-  bool active() const { return context_ != nullptr; }
+  bool active() const { return monitor_ && monitor_->active(); }
 
   // Called from libusb's thread.
   void notify(bool arrived);
@@ -29,10 +25,7 @@ class UsbHotplugWatcher : public QObject {
   void removed();
 
  private:
-  libusb_context* context_ = nullptr;
-  std::vector<int> handles_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+  std::unique_ptr<link::UsbHotplugMonitor> monitor_;
 };
 
 }  // namespace vq::gui
