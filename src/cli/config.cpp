@@ -192,7 +192,7 @@ int config_diff(const ConfigOptions& o) {
   const auto lines = settings::diff_configurations(*a, *b, {o.show_secrets});
   for (const auto& l : lines) std::printf("%s\n", terminal_safe(l).c_str());
   if (lines.empty()) std::printf("Конфигурации совпадают\n");
-  return 0;
+  return lines.empty() ? 0 : 1;  // as diff(1): 1 when they differ
 }
 
 int config_read(const GlobalOptions& g, const ConfigOptions& o) {

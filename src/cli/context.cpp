@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "link/progress.hpp"
 #include "shell/data_folders.hpp"
 #include "shell/preferences.hpp"
 #include "util/atomic_file.hpp"
@@ -81,7 +82,7 @@ int finish_command(int status) {
 
 int report_failure(const Error& e) {
   std::fprintf(stderr, "vantorq-cli: %s\n", terminal_safe(e.full()).c_str());
-  return 1;
+  return link::is_cancel(e) ? 130 : 1;
 }
 
 }  // namespace vq::cli

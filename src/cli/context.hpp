@@ -50,7 +50,8 @@ class Context {
   std::filesystem::path data_dir_;
 };
 
-// The one line a failing command prints on stderr.
+// The one line a failing command prints on stderr; gives the exit status: 130 for a job
+// stopped by Ctrl+C (as a shell reports a command ended by SIGINT), 1 otherwise.
 int report_failure(const Error& e);
 
 // "-" as an output file is standard output; what a command says about its work then goes to

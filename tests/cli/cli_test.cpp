@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <chrono>
+#include <vector>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -127,7 +130,7 @@ TEST_F(Cli, ConfigReadShowWriteAndDiff) {
   char expected[96];
   std::snprintf(expected, sizeof expected, "выход 11: время контроля, с: %u → %u", before, before ^ 0xFF);
   auto diff = run("config diff " + a + " " + b);
-  EXPECT_EQ(diff.status, 0) << diff.err;
+  EXPECT_EQ(diff.status, 1) << diff.err;
   EXPECT_NE(diff.out.find(expected), std::string::npos) << diff.out;
   EXPECT_EQ(run("config diff " + a + " " + a).out, "Конфигурации совпадают\n");
 }
@@ -275,6 +278,33 @@ TEST_F(Cli, SampleFirmwareUpdatesTheVirtualDevicesAndIsRefusedForRealOnes) {
     EXPECT_EQ(r.status, 1) << args;
     EXPECT_NE(r.err.find("учебный файл ПО"), std::string::npos) << args << ": " << r.err;
   }
+}
+
+// Ctrl+C during a transfer stops it between frames: status 130, as a shell reports a
+// command ended by SIGINT, and no half-written output.
+TEST_F(Cli, CtrlCStopsAReadWithStatus130AndNoFile) {
+  const auto out = dir / "x.cfg";
+  std::string path = VQ_CLI_PATH;
+  std::vector<std::string> args = {path, "--device", "sim", "--pacing", "panel", "config", "read", "-o", out.string()};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (dir / "err.txt").c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  // With the real panel's waits a read of all tables takes about a minute.
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  ::kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 130) << slurp(dir / "err.txt");
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_NE(slurp(dir / "err.txt").find("Операция прервана пользователем"), std::string::npos);
 }
 
 }  // namespace

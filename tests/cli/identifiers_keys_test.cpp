@@ -120,7 +120,7 @@ TEST_F(IdentifierKeys, DiffNamesChangedSecretsWithoutShowingThem) {
   std::filesystem::copy_file(a, b);
   ASSERT_EQ(set_with_input(b, "passwords.user=- identifiers.5.value=-", "1357\n4444\n").status, 0);
   const auto masked = run("config diff " + a.string() + " " + b.string());
-  ASSERT_EQ(masked.status, 0) << masked.err;
+  ASSERT_EQ(masked.status, 1) << masked.err;
   EXPECT_NE(masked.out.find("Пароли: Пароль пользователя: изменён (скрыто; --show-secrets)"), std::string::npos)
       << masked.out;
   EXPECT_NE(masked.out.find("идентификатор 5: значение: изменён"), std::string::npos) << masked.out;

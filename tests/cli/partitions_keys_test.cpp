@@ -99,7 +99,7 @@ TEST_F(Cli, DiffNamesThePartitionFieldsThatChanged) {
                 .status,
             0);
   const auto diff = run("config diff " + a.string() + " " + b.string());
-  ASSERT_EQ(diff.status, 0) << diff.err;
+  ASSERT_EQ(diff.status, 1) << diff.err;
   EXPECT_EQ(diff.out,
             "Разделы: раздел 4: наименование: Бухгалт. → Касса\n"
             "Разделы: раздел 5: тип: Охранный → Пожарный 2\n"

@@ -114,7 +114,7 @@ TEST_F(Cli, DiffNamesTheRemoteControlFieldsThatChanged) {
   std::filesystem::copy_file(a, b);
   ASSERT_EQ(run("config set " + b.string() + " remote_control.3.commands=6 remote_control.2.user=2").status, 0);
   const auto diff = run("config diff " + a.string() + " " + b.string());
-  ASSERT_EQ(diff.status, 0) << diff.err;
+  ASSERT_EQ(diff.status, 1) << diff.err;
   EXPECT_EQ(diff.out,
             "Дистанционное управление: запись 3: команды: 6,7,11 → 6\n"
             "Дистанционное управление: запись 2: пользователь: — → 2\n");

@@ -97,7 +97,7 @@ TEST_F(Cli, DiffNamesTheSystemOutputFieldsThatChanged) {
   // Mode 8 clears the links of output 6 and sets its time to 10, as the dialog would.
   ASSERT_EQ(run("config set " + b.string() + " system_outputs.6.mode=8 system_outputs.2.device_class=0").status, 0);
   const auto diff = run("config diff " + a.string() + " " + b.string());
-  ASSERT_EQ(diff.status, 0) << diff.err;
+  ASSERT_EQ(diff.status, 1) << diff.err;
   EXPECT_EQ(diff.out,
             "Системные выходы: выход 2: тип устройства: ППКОП → нет устройства\n"
             "Системные выходы: выход 2: номер устройства: 1 → —\n"
