@@ -8,6 +8,8 @@ int main(int argc, char** argv) {
   CLI::App app{"VantorQ: configuration utility for the 630М-Q panel", "vantorq-cli"};
   app.set_version_flag("--version", "vantorq-cli " VQ_VERSION);
   app.require_subcommand(1);
+  // Global options may also follow the subcommand: `vantorq-cli identify --device sim`.
+  app.fallthrough();
 
   GlobalOptions g;
   app.add_option("--device", g.device,

@@ -68,6 +68,8 @@ TEST_F(Cli, ABadCommandLineIsStatusTwoAndHelpIsZero) {
       {"--help", 0},
       {"config --help", 0},
       {"--version", 0},
+      {"identify --device sim", 0},  // a global option after the subcommand
+      {"config show --device", 2},
   };
   for (const auto& c : cases) EXPECT_EQ(run(c.args).status, c.status) << c.args;
   EXPECT_EQ(run("--version").out.rfind("vantorq-cli 0.", 0), 0u);
