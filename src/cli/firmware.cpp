@@ -84,6 +84,13 @@ Result<> refuse_sample_for_real_device(const GlobalOptions& g, const std::string
 int firmware_list(const GlobalOptions& g, const FirmwareOptions& o) {
   const auto base = o.dir.empty() ? firmware::firmware_folder(shell::resolve_data_dir(g.data_dir))
                                   : std::filesystem::path(o.dir);
+  // A folder named by --dir that is not there is a mistake to tell, not an empty catalogue.
+  std::error_code ec;
+  if (!o.dir.empty() && !std::filesystem::is_directory(base, ec))
+    return report_failure(Error{0, 0,
+                                std::filesystem::exists(base, ec) ? "Это не папка: " + terminal_safe(o.dir)
+                                                                  : "Нет такой папки: " + terminal_safe(o.dir),
+                                {}});
   firmware::Catalogue catalogue;
   const auto report = catalogue.list_all_soft_files(base, firmware::kDeviceFirmwareMode);
   for (const auto& e : report.skipped) std::fprintf(stderr, "%s\n", terminal_safe(e.full()).c_str());

@@ -263,6 +263,10 @@ TEST_F(Cli, SampleFirmwareUpdatesTheVirtualDevicesAndIsRefusedForRealOnes) {
   ASSERT_TRUE(std::filesystem::is_regular_file(panel_file)) << made.out;
   ASSERT_TRUE(std::filesystem::is_regular_file(relay_file)) << made.out;
 
+  const auto missing_dir = run("firmware list --dir " + (dir / "no-such-folder").string());
+  EXPECT_EQ(missing_dir.status, 1);
+  EXPECT_NE(missing_dir.err.find("Нет такой папки"), std::string::npos) << missing_dir.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
   auto listed = run("firmware list --dir " + folder.string());
   EXPECT_NE(listed.out.find("630M_2.4.8_SAMPLE.tsk"), std::string::npos) << listed.out << listed.err;
 
