@@ -70,6 +70,15 @@ Result<> write_file_atomically(const std::filesystem::path& file, std::string_vi
   return {};
 }
 
+std::filesystem::path unused_report_path(const std::filesystem::path& folder, const std::string& stem,
+                                         const std::string& ext) {
+  std::error_code ec;
+  auto candidate = folder / (stem + ext);
+  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(candidate, ec)); ++n)
+    candidate = folder / (stem + "_" + std::to_string(n) + ext);
+  return candidate;
+}
+
 // ---- opening with the desktop ----------------------------------------------------------
 
 Result<> open_with_desktop(const std::filesystem::path& file) {

@@ -44,6 +44,11 @@ std::string report_time_text(const EventDateTime& t);
 // The whole file through a PendingFile. `what` names the file in the error text.
 Result<> write_file_atomically(const std::filesystem::path& file, std::string_view contents, std::string_view what);
 
+// A name in `folder` no file has yet: "<stem><ext>", else "<stem>_2<ext>", "_3", ... so a
+// report made in the same second as an earlier one never replaces it.
+std::filesystem::path unused_report_path(const std::filesystem::path& folder, const std::string& stem,
+                                         const std::string& ext);
+
 // Starts the desktop's opener for the file (xdg-open) and returns without waiting for it;
 // an error when it cannot be started. What the opener then does is not checked.
 Result<> open_with_desktop(const std::filesystem::path& file);

@@ -208,9 +208,23 @@ Result<std::filesystem::path> write_html_report(const std::vector<EventRow>& row
   }
 
   const EventDateTime now = clock();
-  const auto page = report_folder / html_report_file_name(now);
-  if (auto written = write_file_atomically(page, html_report_text(rows, now), "отчёт"); !written)
-    return std::unexpected(std::move(written.error()));
+  // Never over an earlier report: another name when one of this second exists (also one
+  // made between the look and the write).
+  std::string stem = html_report_file_name(now);
+  stem.resize(stem.size() - 4);  // ".htm"
+  const std::string text = html_report_text(rows, now);
+  std::filesystem::path page;
+  for (int attempt = 0;; ++attempt) {
+    page = unused_report_path(report_folder, stem, ".htm");
+    PendingFile temp(page);
+    int err = temp.create();
+    if (!err) err = temp.write_all(text);
+    if (!err) err = temp.commit(/*replace=*/false);
+    if (!err) break;
+    if (err != EEXIST || attempt > 100)
+      return fail("Не удалось записать отчёт " + page.string() + ": " +
+                  std::error_code(err, std::generic_category()).message());
+  }
   made.keep();
   return page;
 }

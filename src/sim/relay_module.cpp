@@ -207,6 +207,16 @@ void RelayPty::serve(RelayModule& module, const std::atomic<bool>& stop) {
       done += static_cast<std::size_t>(w);
     }
   }
+  // Bytes the client wrote just before the stop (its last acknowledgement) are still heard:
+  // the module's counters must not depend on how the scheduler ordered the two threads.
+  for (;;) {
+    pollfd p{master_, POLLIN, 0};
+    if (::poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN)) return;
+    auto n = ::read(master_, buf, sizeof buf);
+    if (n <= 0) return;
+    module.feed(ByteView(buf, static_cast<std::size_t>(n)));
+    (void)module.take_output();  // nobody reads answers any more
+  }
 }
 
 }  // namespace vq::sim

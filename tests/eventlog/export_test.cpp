@@ -156,12 +156,17 @@ TEST_F(HtmlFiles, StylesheetIsWrittenOnceAndNeverOverwritten) {
             (std::vector<std::string>{"09_12_2026_14_30_05.htm", "09_12_2026_14_31_00.htm", "report.css"}));
 }
 
-TEST_F(HtmlFiles, ASecondExportInTheSameSecondReplacesThePage) {
-  ASSERT_TRUE(write_html_report(two_export_rows(), dir, fixed(kNow)));
-  const auto page = write_html_report({}, dir, fixed(kNow));
-  ASSERT_TRUE(page);
-  EXPECT_EQ(read_file(*page), html_report_text({}, kNow));
-  EXPECT_EQ(folder_names(dir), (std::vector<std::string>{"09_12_2026_14_30_05.htm", "report.css"}));
+TEST_F(HtmlFiles, ASecondExportInTheSameSecondKeepsTheFirstAndTakesTheNextName) {
+  const auto first = write_html_report(two_export_rows(), dir, fixed(kNow));
+  ASSERT_TRUE(first);
+  const auto second = write_html_report({}, dir, fixed(kNow));
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->filename(), "09_12_2026_14_30_05_2.htm");
+  EXPECT_EQ(read_file(*first), html_report_text(two_export_rows(), kNow));
+  EXPECT_EQ(read_file(*second), html_report_text({}, kNow));
+  ASSERT_TRUE(write_html_report({}, dir, fixed(kNow)));
+  EXPECT_EQ(folder_names(dir), (std::vector<std::string>{"09_12_2026_14_30_05.htm", "09_12_2026_14_30_05_2.htm",
+                                                         "09_12_2026_14_30_05_3.htm", "report.css"}));
 }
 
 TEST_F(HtmlFiles, AFailedWriteIsAnErrorAndLeavesNothingHalfWritten) {
@@ -173,13 +178,13 @@ TEST_F(HtmlFiles, AFailedWriteIsAnErrorAndLeavesNothingHalfWritten) {
   EXPECT_EQ(read_file(dir / "Report"), "not a folder");
   EXPECT_EQ(folder_names(dir), std::vector<std::string>{"Report"});
 
-  // The page's name taken by a folder: the rename fails after the page was written.
+  // The page's name taken by a folder: the page takes the next name, the folder stays.
   const auto folder = dir / "Other";
   std::filesystem::create_directories(folder / "09_12_2026_14_30_05.htm");
   r = write_html_report(two_export_rows(), folder, fixed(kNow));
-  ASSERT_FALSE(r);
-  EXPECT_NE(r.error().text.find("09_12_2026_14_30_05.htm"), std::string::npos) << r.error().full();
-  EXPECT_EQ(folder_names(folder), (std::vector<std::string>{"09_12_2026_14_30_05.htm", "report.css"}));
+  ASSERT_TRUE(r) << r.error().full();
+  EXPECT_EQ(folder_names(folder),
+            (std::vector<std::string>{"09_12_2026_14_30_05.htm", "09_12_2026_14_30_05_2.htm", "report.css"}));
   EXPECT_TRUE(std::filesystem::is_empty(folder / "09_12_2026_14_30_05.htm"));
 }
 

@@ -769,9 +769,9 @@ void TQMStoreForm::ToExcelActionExecute() {
   eventlog::ListColumnWidths widths = eventlog::kDefaultListColumnWidths;
   for (std::size_t c = 0; c < widths.size(); ++c)
     if (!view_->isColumnHidden(static_cast<int>(c))) widths[c] = view_->columnWidth(static_cast<int>(c));
-  std::string name = eventlog::html_report_file_name(eventlog::local_now());
-  name.replace(name.size() - 4, 4, ".xlsx");
-  const auto file = context_.folder("Report") / name;
+  std::string stem = eventlog::html_report_file_name(eventlog::local_now());
+  stem.resize(stem.size() - 4);
+  const auto file = eventlog::unused_report_path(context_.folder("Report"), stem, ".xlsx");
   std::error_code ec;
   std::filesystem::create_directories(file.parent_path(), ec);
   if (auto r = eventlog::write_xlsx(model_->shown_rows(), file, widths); !r) {
