@@ -1,7 +1,10 @@
 // vantorq-cli: the panel's configuration, event log and firmware from a terminal.
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
+
 #include "cli/commands.hpp"
+#include "cli/suggestion.hpp"
 
 int main(int argc, char** argv) {
   using namespace vq::cli;
@@ -13,7 +16,8 @@ int main(int argc, char** argv) {
 
   GlobalOptions g;
   app.add_option("--device", g.device,
-                 "Where the panel is: usb, sim (built-in virtual panel with demo contents), sim:empty, tcp:HOST:PORT or unix:PATH (link bridge)")
+                 "Where the panel is: usb, sim (built-in virtual panel with demo contents; it lives for this one run, `sim serve` "
+                 "keeps one), sim:empty, tcp:HOST:PORT or unix:PATH (link bridge)")
       ->capture_default_str();
   app.add_option("--pacing", g.pacing, "Protocol waits: panel (as a real panel needs them) or none; default panel for usb")
       ->check(CLI::IsMember({"panel", "none"}));
@@ -39,7 +43,10 @@ int main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     // --help and --version end here with 0; a bad command line is 2, as with other tools.
-    return app.exit(e) == 0 ? 0 : 2;
+    if (app.exit(e) == 0) return 0;
+    if (const auto near = suggestion(app, argc, argv); !near.empty())
+      std::fprintf(stderr, "Возможно, имелось в виду: %s\n", near.c_str());
+    return 2;
   }
   return action ? finish_command(action()) : 0;
 }

@@ -72,6 +72,29 @@ TEST_F(Cli, ABadCommandLineIsStatusTwoAndHelpIsZero) {
       {"config show --device", 2},
   };
   for (const auto& c : cases) EXPECT_EQ(run(c.args).status, c.status) << c.args;
+
+  // A slip of the keyboard gets the nearest name; a word far from every name gets none.
+  const struct {
+    const char* args;
+    const char* meant;  // "" for no suggestion
+  } slips[] = {
+      {"identfy", "identify"},
+      {"config raed x.cfg", "read"},
+      {"--devcie sim identify", "--device"},
+      {"--device sim config read --outptu x", "--output"},
+      {"log qurey", "query"},
+      {"frobnicate", ""},
+  };
+  for (const auto& c : slips) {
+    const auto r = run(c.args);
+    EXPECT_EQ(r.status, 2) << c.args;
+    const std::string line = std::string("Возможно, имелось в виду: ") + c.meant + "\n";
+    if (*c.meant) {
+      EXPECT_NE(r.err.find(line), std::string::npos) << c.args << ": " << r.err;
+    } else {
+      EXPECT_EQ(r.err.find("Возможно"), std::string::npos) << c.args << ": " << r.err;
+    }
+  }
   EXPECT_EQ(run("--version").out.rfind("vantorq-cli 0.", 0), 0u);
 }
 
