@@ -49,16 +49,6 @@ const StatusText* find_status(std::uint8_t status, ReceiptKind kind) {
 }
 }  // namespace
 
-std::string_view receipt_status_text(std::uint8_t status, ReceiptKind kind) {
-  const auto* s = find_status(status, kind);
-  return s ? s->text : std::string_view{};
-}
-
-int receipt_status_message_id(std::uint8_t status, ReceiptKind kind) {
-  const auto* s = find_status(status, kind);
-  return s ? s->id : 0;
-}
-
 Result<> judge_receipt(ByteView receipt, ReceiptKind kind) {
   if (receipt.size() < kReceipt || receipt[0] != kAnswerStart)
     return fail(Error{0, 0, "Неверная квитанция прибора", {}});

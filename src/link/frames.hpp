@@ -56,11 +56,6 @@ enum class ReceiptKind {
   data_block,  // after a table-write data block: 0xFF is a failure
 };
 
-// The status byte's text when it means failure, else empty.
-std::string_view receipt_status_text(std::uint8_t status, ReceiptKind kind);
-// Message table id of the same text (15008..15012, 15015), or 0.
-int receipt_status_message_id(std::uint8_t status, ReceiptKind kind);
-
 // Accepted, or the failure with its text (no text when byte 0 is not 0xAA).
 Result<> judge_receipt(ByteView receipt, ReceiptKind kind);
 

@@ -18,7 +18,6 @@ class RecordQueue {
     if (!record.empty()) records_.push_back(std::move(record));
   }
   bool empty() const { return records_.empty(); }
-  std::size_t pending_records() const { return records_.size(); }
 
   std::size_t take(std::span<std::uint8_t> out) {
     if (records_.empty() || out.empty()) return 0;

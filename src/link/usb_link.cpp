@@ -7,11 +7,6 @@ namespace vq::link {
 UsbLink::UsbLink(std::shared_ptr<Endpoint> endpoint, Millis timeout)
     : endpoint_(std::move(endpoint)), timeout_(timeout) {}
 
-void UsbLink::set_endpoint(std::shared_ptr<Endpoint> endpoint) {
-  close();
-  endpoint_ = std::move(endpoint);
-}
-
 int UsbLink::discover() {
   close();
   discover_error_.clear();

@@ -18,7 +18,6 @@ class UsbLink {
 
   explicit UsbLink(std::shared_ptr<Endpoint> endpoint = nullptr, Millis timeout = kDefaultTimeout);
 
-  void set_endpoint(std::shared_ptr<Endpoint> endpoint);
   void set_timeout(Millis timeout) { timeout_ = timeout; }
   Millis timeout() const { return timeout_; }
 

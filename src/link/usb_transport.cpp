@@ -210,8 +210,6 @@ Result<std::unique_ptr<Transport>> open_device(const std::shared_ptr<UsbContext>
 
 }  // namespace
 
-bool usb_hotplug_supported() { return libusb_has_capability(LIBUSB_CAP_HAS_HOTPLUG) != 0; }
-
 UsbEndpoint::UsbEndpoint(std::vector<UsbId> ids, UsbOptions options) : ids_(std::move(ids)), options_(options) {}
 
 UsbEndpoint::~UsbEndpoint() = default;

@@ -13,9 +13,6 @@
 
 namespace vq::link {
 
-// Whether this system's libusb can report arrival and removal of devices.
-bool usb_hotplug_supported();
-
 struct UsbOptions {
   Millis write_timeout{2000};
   // One bulk IN request; rounded up to a multiple of the endpoint's packet size so a

@@ -114,10 +114,4 @@ const std::array<ImageId, kImageCount - 1>& write_order() {
   return order;
 }
 
-std::optional<PageId> page_for_table(std::uint16_t table) {
-  for (const auto& p : kPages)
-    if (p.table == table) return p.id;
-  return std::nullopt;
-}
-
 }  // namespace vq::memory

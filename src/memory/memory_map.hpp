@@ -101,6 +101,4 @@ const std::array<ConfigSlot, kConfigSlotsUsed>& config_slots();
 const std::array<ImageId, kImageCount>& read_order();
 const std::array<ImageId, kImageCount - 1>& write_order();
 
-std::optional<PageId> page_for_table(std::uint16_t table);
-
 }  // namespace vq::memory

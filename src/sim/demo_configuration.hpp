@@ -11,7 +11,4 @@ namespace vq::sim {
 // Writes every settings table and page whole; memory outside them is left alone.
 void load_demo_configuration(VirtualPanel& panel);
 
-// One paragraph in Russian saying what the demo configuration holds.
-std::string_view demo_configuration_summary();
-
 }  // namespace vq::sim

@@ -346,7 +346,7 @@ TEST_F(MockUsb, AnArrivalAndARemovalOfThePanelAreSeen) {
 #else
 
 TEST(MockUsb, NeedsUmockdev) {
-  GTEST_SKIP() << "umockdev is not installed (Debian: umockdev, libumockdev-dev; scripts/bootstrap.sh)";
+  GTEST_SKIP() << "not run: " VQ_NO_UMOCKDEV_REASON;
 }
 
 #endif
