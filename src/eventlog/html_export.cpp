@@ -6,71 +6,16 @@
 
 namespace vq::eventlog {
 
+namespace detail {
+extern const char kReportCss[];  // resources/report.css, compiled in (embed_file.cmake)
+}  // namespace detail
+
 namespace {
 
 constexpr int kMsgReportTitle = 15265;  // "Журнал событий. Создан "
 
-// Kept byte for byte the same as resources/report.css, so the program needs no file.
-constexpr std::string_view kDefaultCss = R"css(/* Event log report: a plain, printable table.
-   Written only when missing, so local changes are kept. */
-body {
-  margin: 1.5em 2em;
-  font-family: "DejaVu Sans", "Liberation Sans", Arial, sans-serif;
-  font-size: 10pt;
-  color: #000;
-  background: #fff;
-}
-h1 {
-  margin: 0 0 0.8em;
-  font-size: 14pt;
-  font-weight: bold;
-}
-table {
-  border-collapse: collapse;
-  width: 100%;
-}
-td {
-  padding: 3px 6px;
-  border: 1px solid #b8b8b8;
-  vertical-align: top;
-  text-align: left;
-}
-td.tableTitle {
-  font-weight: bold;
-  background: #dde3ea;
-  border-bottom: 2px solid #606060;
-}
-/* The page has no row end tags: every row after the header is a <tr> the browser
-   closes itself, so the header is the first row and the data rows follow it. */
-tr:nth-child(even) td.tableBody {
-  background: #f3f5f7;
-}
-@media print {
-  body {
-    margin: 0;
-    font-size: 9pt;
-  }
-  h1 {
-    font-size: 12pt;
-  }
-  td {
-    border-color: #000;
-  }
-  td.tableTitle {
-    background: none;
-    border-bottom-width: 2px;
-  }
-  tr:nth-child(even) td.tableBody {
-    background: #eee;
-    -webkit-print-color-adjust: exact;
-    print-color-adjust: exact;
-  }
-  tr {
-    page-break-inside: avoid;
-    break-inside: avoid;
-  }
-}
-)css";
+// The program needs no stylesheet file of its own.
+const std::string_view kDefaultCss{detail::kReportCss};
 
 class Lines {
  public:
