@@ -28,6 +28,7 @@
 #include "eventlog/event_database.hpp"
 #include "eventlog/export.hpp"
 #include "eventlog/html_export.hpp"
+#include "shell/ui/panel_link.hpp"
 #include "eventlog/journal_reader.hpp"
 #include "eventlog/log_file.hpp"
 #include "eventlog/ui/event_day_chart.hpp"
@@ -410,25 +411,14 @@ void TQMStoreForm::MenuDemoActionExecute() {
 
 Result<> TQMStoreForm::ensure_link() {
   const std::string device = context_.device;
-  if (link_ && link_device_ == device) return {};
+  if (link_ && link_device_ == panel_link_key(context_, device)) return {};
   link_.reset();
-  sim::DeviceOptions options;
-  options.usb_ids = context_.usb_ids;
-  if (device == "sim" || device == "sim:empty") {
-    if (!context_.sim_panel) context_.sim_panel = sim::make_panel(device == "sim");
-    options.sim_panel = context_.sim_panel;
-  }
-  auto endpoint = sim::open_device(device, options);
-  if (!endpoint) return std::unexpected(endpoint.error());
-  auto p = link::make_pacing(context_.pacing.empty() ? sim::default_pacing(device) : context_.pacing);
-  if (!p) return std::unexpected(p.error());
-  pacing_ = std::move(*p);
-  link_ = std::make_unique<link::UsbLink>(std::move(*endpoint), link::Millis(context_.timeout_ms));
-  link_device_ = device;
-  if (!context_.trace_file.empty() && !file_trace_) {
-    file_trace_ = std::make_unique<link::FileTrace>(context_.trace_file);
-    if (!file_trace_->ok()) file_trace_.reset();
-  }
+  auto made = open_panel_link(context_, device);
+  if (!made) return std::unexpected(made.error());
+  pacing_ = std::move(made->pacing);
+  link_ = std::move(made->link);
+  link_device_ = made->key;
+  if (!file_trace_) file_trace_ = open_trace_file(context_);
   return {};
 }
 

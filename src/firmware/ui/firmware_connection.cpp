@@ -1,5 +1,7 @@
 #include "firmware/ui/firmware_connection.hpp"
 
+#include "shell/ui/panel_link.hpp"
+
 #include "firmware/catalogue.hpp"
 #include "firmware/firmware_write_rs485.hpp"
 #include "link/pacing.hpp"
@@ -11,6 +13,7 @@
 #include "settings/ui/frame/transfer_runner.hpp"
 #include "shell/messages.hpp"
 #include "shell/ui/app_context.hpp"
+#include "shell/ui/panel_link.hpp"
 #include "sim/demo_panel.hpp"
 #include "sim/devices.hpp"
 #include "sim/relay_module.hpp"
@@ -60,33 +63,21 @@ FirmwareConnection::~FirmwareConnection() {
 }
 
 Result<> FirmwareConnection::ensure_file_trace() {
-  if (!context_.trace_file.empty() && !file_trace_) {
-    file_trace_ = std::make_unique<link::FileTrace>(context_.trace_file);
-    if (!file_trace_->ok()) file_trace_.reset();
-  }
+  if (!file_trace_) file_trace_ = open_trace_file(context_);
   return {};
 }
 
 Result<> FirmwareConnection::ensure_usb_link(const std::string& device) {
   if (auto p = ensure_file_trace(); !p) return p;
-  if (usb_link_ && usb_device_ == device) return {};
+  if (usb_link_ && usb_device_ == panel_link_key(context_, device)) return {};
   if (usb_link_) usb_link_->close();
   usb_link_.reset();
   usb_pacing_.reset();
-  // The pacing follows the device: the real panel's waits only for a real one.
-  auto pacing = link::make_pacing(context_.pacing.empty() ? sim::default_pacing(device) : context_.pacing);
-  if (!pacing) return std::unexpected(pacing.error());
-  usb_pacing_ = std::move(*pacing);
-  sim::DeviceOptions options;
-  options.usb_ids = context_.usb_ids;
-  if (device == "sim" || device == "sim:empty") {
-    if (!context_.sim_panel) context_.sim_panel = sim::make_panel(device == "sim");
-    options.sim_panel = context_.sim_panel;
-  }
-  auto endpoint = sim::open_device(device, options);
-  if (!endpoint) return std::unexpected(endpoint.error());
-  usb_link_ = std::make_unique<link::UsbLink>(std::move(*endpoint), link::Millis(context_.timeout_ms));
-  usb_device_ = device;
+  auto made = open_panel_link(context_, device);
+  if (!made) return std::unexpected(made.error());
+  usb_pacing_ = std::move(made->pacing);
+  usb_link_ = std::move(made->link);
+  usb_device_ = made->key;
   return {};
 }
 

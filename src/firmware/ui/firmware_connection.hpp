@@ -67,7 +67,7 @@ class FirmwareConnection {
   AppContext& context_;
   std::unique_ptr<TransferRunner> runner_;  // first to go: joins a running job
   std::unique_ptr<link::UsbLink> usb_link_;
-  std::string usb_device_;  // the device the USB link was made for
+  std::string usb_device_;  // what the USB link was made for (panel_link_key)
   std::unique_ptr<link::Pacing> usb_pacing_;
   std::unique_ptr<link::Pacing> bus_pacing_;
   std::unique_ptr<link::rs485::Adapter> adapter_;  // open while it is set

@@ -9,6 +9,7 @@
 #include "settings/full_transfer.hpp"
 #include "settings/ui/frame/transfer_runner.hpp"
 #include "shell/ui/app_context.hpp"
+#include "shell/ui/panel_link.hpp"
 #include "sim/demo_panel.hpp"
 #include "sim/devices.hpp"
 
@@ -38,28 +39,14 @@ PanelConnection::~PanelConnection() = default;
 
 Result<> PanelConnection::ensure_link() {
   const std::string device = context_.device;
-  sim::DeviceOptions options;
-  options.usb_ids = context_.usb_ids;
-  // The ids chosen in the application settings reach the next connect without a restart.
-  if (device == "usb") options.stored_usb_ids = context_.preferences().usb_ids;
-  const std::string key = device + "|" + options.stored_usb_ids;
-  if (usb_link_ && link_device_ == key) return {};
+  if (usb_link_ && link_device_ == panel_link_key(context_, device)) return {};
   usb_link_.reset();
-  if (device == "sim" || device == "sim:empty") {
-    if (!context_.sim_panel) context_.sim_panel = sim::make_panel(device == "sim");
-    options.sim_panel = context_.sim_panel;
-  }
-  auto endpoint = sim::open_device(device, options);
-  if (!endpoint) return std::unexpected(endpoint.error());
-  auto p = link::make_pacing(context_.pacing.empty() ? sim::default_pacing(device) : context_.pacing);
-  if (!p) return std::unexpected(p.error());
-  pacing_ = std::move(*p);
-  usb_link_ = std::make_unique<link::UsbLink>(std::move(*endpoint), link::Millis(context_.timeout_ms));
-  link_device_ = key;
-  if (!context_.trace_file.empty() && !file_trace_) {
-    file_trace_ = std::make_unique<link::FileTrace>(context_.trace_file);
-    if (!file_trace_->ok()) file_trace_.reset();
-  }
+  auto made = open_panel_link(context_, device);
+  if (!made) return std::unexpected(made.error());
+  pacing_ = std::move(made->pacing);
+  usb_link_ = std::move(made->link);
+  link_device_ = made->key;
+  if (!file_trace_) file_trace_ = open_trace_file(context_);
   return {};
 }
 
