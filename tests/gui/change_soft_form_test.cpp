@@ -23,6 +23,7 @@
 #include "sim/relay_module.hpp"
 #include "sim/virtual_panel.hpp"
 #include "support/recording_ui.hpp"
+#include "support/sim_context.hpp"
 
 using namespace vq;
 using namespace vq::gui;
@@ -133,15 +134,8 @@ class ChangeSoftFormTest : public QObject {
  private slots:
   void init() {
     dir_ = std::make_unique<QTemporaryDir>();
-    ctx_ = AppContext{};
-    ctx_.program_path = (dir_->path() + "/vantorq").toStdString();
-    ctx_.data_dir = (dir_->path() + "/data").toStdString();
-    ctx_.preferences_file = (dir_->path() + "/vantorq.ini").toStdString();
-    ctx_.device = "sim";
+    ctx_ = test::sim_context(*dir_);
     ctx_.rs485 = "sim";
-    ctx_.pacing = "none";
-    ctx_.timeout_ms = 300;
-    ctx_.sim_panel = sim::make_panel(true);
     ctx_.sim_relay = std::make_shared<sim::RelayModule>();
     QVERIFY(shell::ensure_data_dir(ctx_.data_dir).has_value());
     write_file(base() / "630M_2_5_0.tsk", firmware_bytes(kPanelFile, 505));

@@ -32,6 +32,7 @@
 #include "sim/demo_panel.hpp"
 #include "sim/virtual_panel.hpp"
 #include "support/recording_ui.hpp"
+#include "support/sim_context.hpp"
 
 using namespace vq;
 using namespace vq::gui;
@@ -127,14 +128,7 @@ class DevSettingsFormTest : public QObject {
  private slots:
   void init() {
     dir_ = std::make_unique<QTemporaryDir>();
-    ctx_ = AppContext{};
-    ctx_.program_path = (dir_->path() + "/vantorq").toStdString();
-    ctx_.data_dir = (dir_->path() + "/data").toStdString();
-    ctx_.preferences_file = (dir_->path() + "/vantorq.ini").toStdString();
-    ctx_.device = "sim";
-    ctx_.pacing = "none";
-    ctx_.timeout_ms = 300;
-    ctx_.sim_panel = sim::make_panel(true);
+    ctx_ = test::sim_context(*dir_);
     ui_ = std::make_unique<test::ScopedRecordingUi>();
     form_ = std::make_unique<TQDevSettingsForm>(ctx_);
   }

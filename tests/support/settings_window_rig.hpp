@@ -16,6 +16,7 @@
 #include "sim/demo_panel.hpp"
 #include "sim/virtual_panel.hpp"
 #include "support/recording_ui.hpp"
+#include "support/sim_context.hpp"
 
 namespace vq::test {
 
@@ -24,14 +25,7 @@ class SettingsWindowRig {
   // Panel address -> {byte before, byte after}.
   using Changes = std::map<std::uint32_t, std::pair<std::uint8_t, std::uint8_t>>;
 
-  explicit SettingsWindowRig(bool demo_contents = true) {
-    ctx.program_path = (dir.path() + "/vantorq").toStdString();
-    ctx.data_dir = (dir.path() + "/data").toStdString();
-    ctx.preferences_file = (dir.path() + "/vantorq.ini").toStdString();
-    ctx.device = "sim";
-    ctx.pacing = "none";
-    ctx.timeout_ms = 1000;
-    ctx.sim_panel = sim::make_panel(demo_contents);
+  explicit SettingsWindowRig(bool demo_contents = true) : ctx(sim_context(dir, 1000, demo_contents)) {
     form = std::make_unique<gui::TQDevSettingsForm>(ctx);
     form->resize(1000, 700);
   }
