@@ -670,6 +670,16 @@ class DevSettingsFormTest : public QObject {
     }
   }
 
+  void reopening_does_not_show_the_last_visits_status() {
+    form_->show();
+    ui_->ui->file_names = {dir_->path() + "/seen.cfg"};
+    action("FileSaveAction")->trigger();
+    QCOMPARE(form_->status_text(0), m(15077));
+    form_->close();
+    form_->show();
+    QVERIFY(form_->status_text(0) != m(15077));
+  }
+
   void a_file_that_cannot_be_written_is_not_reported_as_saved() {
     form_->show();
     ui_->ui->file_names = {dir_->path() + "/no-such-folder/x.cfg"};

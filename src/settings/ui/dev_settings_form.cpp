@@ -206,6 +206,7 @@ void TQDevSettingsForm::showEvent(QShowEvent* event) {
   navigator_->reset();
   dirty_ = false;
   write_ready_ = false;
+  status_->set_activity_text(QString());  // the last visit's outcome is not this one's
   std::error_code ec;
   std::filesystem::create_directories(context_.folder("Conf"), ec);
   if (context_.preferences().default_mode == 0) {
