@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -667,6 +668,27 @@ class DevSettingsFormTest : public QObject {
                qPrintable(QString(c.name) + ": " + ui_->ui->boxes.front().text));
       QVERIFY2(form_->status_text(0) != m(15079), c.name);
       QCOMPARE(form_->configuration()->image(memory::read_order().front()).byte_at(0), std::uint8_t{0x42});
+    }
+  }
+
+  void the_usual_keys_open_save_and_read() {
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    const struct {
+      const char* action;
+      QKeyCombination key;
+    } keys[] = {
+        {"FileOpenAction", QKeyCombination(Qt::ControlModifier, Qt::Key_O)},
+        {"FileSaveAction", QKeyCombination(Qt::ControlModifier, Qt::Key_S)},
+        {"MenuReadAction", QKeyCombination(Qt::Key_F5)},
+    };
+    for (const auto& k : keys) {
+      QAction* a = action(k.action);
+      a->setEnabled(true);
+      QSignalSpy spy(a, &QAction::triggered);
+      QTest::keyClick(form_.get(), k.key.key(), k.key.keyboardModifiers());
+      QVERIFY2(spy.count() == 1, k.action);
+      form_->wait_for_transfer();
     }
   }
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -49,6 +50,10 @@ SettingsActions::SettingsActions(QWidget* window) {
   help = make("ShowHelpAction", QStringLiteral("Вызов справки"));
   help->setEnabled(false);
   cancel = make("CancelTransferAction", QStringLiteral("Отмена"), QStringLiteral("Прервать обмен с прибором"));
+  // The keys every desktop program answers: open, save, and F5 to read the panel again.
+  file_open->setShortcut(QKeySequence::Open);
+  file_save->setShortcut(QKeySequence::Save);
+  read->setShortcut(QKeySequence(Qt::Key_F5));
   cancel->setIcon(st->standardIcon(QStyle::SP_DialogCancelButton));
 
   // "Порт связи": the panel's USB bulk link, or the built-in virtual panel.
