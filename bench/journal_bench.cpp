@@ -12,7 +12,7 @@ namespace {
 void BM_ReadFullJournal_InProcess(benchmark::State& state) {
   auto panel = std::make_shared<sim::VirtualPanel>();
   sim::load_demo_journal(*panel, 9900);
-  link::UsbLink usb(std::make_shared<sim::SimEndpoint>(panel));
+  link::DeviceLink usb(std::make_shared<sim::SimEndpoint>(panel));
   link::NoPacing pacing;
   link::Session s{usb, pacing, nullptr};
   for (auto _ : state) {

@@ -24,7 +24,7 @@ Bytes payload() {
   return b;
 }
 
-void transfer(benchmark::State& state, link::UsbLink& usb) {
+void transfer(benchmark::State& state, link::DeviceLink& usb) {
   link::NoPacing pacing;
   link::Session s{usb, pacing, nullptr};
   const Bytes out = payload();
@@ -40,7 +40,7 @@ void transfer(benchmark::State& state, link::UsbLink& usb) {
 
 void BM_TableWriteRead_InProcess(benchmark::State& state) {
   auto panel = std::make_shared<sim::VirtualPanel>();
-  link::UsbLink usb(std::make_shared<sim::SimEndpoint>(panel));
+  link::DeviceLink usb(std::make_shared<sim::SimEndpoint>(panel));
   usb.discover();
   transfer(state, usb);
 }
@@ -49,7 +49,7 @@ void BM_TableWriteRead_UnixBridge(benchmark::State& state) {
   sim::VirtualPanel panel;
   test::BridgeServerThread server(panel);
   auto endpoint = link::BridgeEndpoint::open(server.uri());
-  link::UsbLink usb(std::shared_ptr<link::Endpoint>(std::move(*endpoint)));
+  link::DeviceLink usb(std::shared_ptr<link::Endpoint>(std::move(*endpoint)));
   if (usb.discover() != 1) state.SkipWithError("bridge not reachable");
   transfer(state, usb);
 }

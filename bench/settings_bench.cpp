@@ -20,7 +20,7 @@ using namespace vq;
 
 namespace {
 
-void read_write(benchmark::State& state, link::UsbLink& usb, link::Pacing& pacing) {
+void read_write(benchmark::State& state, link::DeviceLink& usb, link::Pacing& pacing) {
   link::Session s{usb, pacing, nullptr};
   memory::Configuration config;
   for (auto _ : state) {
@@ -31,7 +31,7 @@ void read_write(benchmark::State& state, link::UsbLink& usb, link::Pacing& pacin
 
 void BM_ReadAllWriteAll_InProcess(benchmark::State& state) {
   auto panel = std::make_shared<sim::VirtualPanel>();
-  link::UsbLink usb(std::make_shared<sim::SimEndpoint>(panel));
+  link::DeviceLink usb(std::make_shared<sim::SimEndpoint>(panel));
   link::NoPacing pacing;
   read_write(state, usb, pacing);
 }
@@ -40,7 +40,7 @@ void BM_ReadAllWriteAll_UnixBridge(benchmark::State& state) {
   sim::VirtualPanel panel;
   test::BridgeServerThread server(panel);
   auto endpoint = link::BridgeEndpoint::open(server.uri());
-  link::UsbLink usb(std::shared_ptr<link::Endpoint>(std::move(*endpoint)));
+  link::DeviceLink usb(std::shared_ptr<link::Endpoint>(std::move(*endpoint)));
   link::NoPacing pacing;
   read_write(state, usb, pacing);
 }
@@ -48,7 +48,7 @@ void BM_ReadAllWriteAll_UnixBridge(benchmark::State& state) {
 // Our time per operation next to the fixed waits the real panel gets with pacing panel.
 void overhead(benchmark::State& state, bool write) {
   auto panel = std::make_shared<sim::VirtualPanel>();
-  link::UsbLink usb(std::make_shared<sim::SimEndpoint>(panel));
+  link::DeviceLink usb(std::make_shared<sim::SimEndpoint>(panel));
   link::RecordingPacing pacing;
   link::Session s{usb, pacing, nullptr};
   memory::Configuration config;

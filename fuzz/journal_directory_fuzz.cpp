@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (passes && total > 4096) return 0;
   static const auto panel = std::make_shared<sim::VirtualPanel>();
   panel->directory() = dir;
-  link::UsbLink usb(std::make_shared<sim::SimEndpoint>(panel));
+  link::DeviceLink usb(std::make_shared<sim::SimEndpoint>(panel));
   usb.set_timeout(std::chrono::milliseconds(200));
   usb.discover();
   link::NoPacing pacing;

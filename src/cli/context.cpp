@@ -51,7 +51,7 @@ Result<std::unique_ptr<Context>> Context::open(const GlobalOptions& o) {
   }
 
   c->data_dir_ = shell::resolve_data_dir(o.data_dir);
-  c->link_ = std::make_unique<link::UsbLink>(std::move(*endpoint), link::Millis(o.timeout_ms));
+  c->link_ = std::make_unique<link::DeviceLink>(std::move(*endpoint), link::Millis(o.timeout_ms));
   c->session_ = std::make_unique<link::Session>(link::Session{*c->link_, *c->pacing_, c->trace_.get()});
   return c;
 }

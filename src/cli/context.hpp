@@ -45,7 +45,7 @@ class Context {
   Context() = default;
   std::unique_ptr<link::Pacing> pacing_;
   std::unique_ptr<link::FileTrace> trace_;
-  std::unique_ptr<link::UsbLink> link_;
+  std::unique_ptr<link::DeviceLink> link_;
   std::unique_ptr<link::Session> session_;
   std::filesystem::path data_dir_;
 };

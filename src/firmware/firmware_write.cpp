@@ -73,7 +73,7 @@ Bytes padded_image(ByteView file, std::size_t block) {
 
 Result<> write_usb(link::Session& s, const std::filesystem::path& file, link::Progress* progress) {
   struct CloseAtEnd {
-    link::UsbLink& link;
+    link::DeviceLink& link;
     ~CloseAtEnd() { link.close(); }
   } close_at_end{s.link};
 

@@ -29,9 +29,9 @@ Result<> check_block_answer(Session& s, ByteView answer) {
 }
 
 Result<> send_block_receipt(Session& s) {
-  s.link.flush(UsbLink::Pipe::read);
+  s.link.flush(DeviceLink::Pipe::read);
   if (auto r = send_block_request(s, pc_receipt(0xFF), kTextCantSendReceipt); !r) return r;
-  s.link.flush(UsbLink::Pipe::write);
+  s.link.flush(DeviceLink::Pipe::write);
   return {};
 }
 

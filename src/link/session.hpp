@@ -3,12 +3,12 @@
 #include "link/pacing.hpp"
 #include "link/progress.hpp"
 #include "link/trace.hpp"
-#include "link/usb_link.hpp"
+#include "link/device_link.hpp"
 
 namespace vq::link {
 
 struct Session {
-  UsbLink& link;
+  DeviceLink& link;
   Pacing& pacing;
   Trace* trace = nullptr;
 

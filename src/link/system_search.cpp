@@ -35,11 +35,11 @@ SystemInfo parse_system_answer(ByteView a) {
 Result<SystemInfo> FindSystem(Session& s) {
   const Bytes request = build_request(Convention::A, kCmdSystemSearch, {});
   for (int retries = 0;; ++retries) {
-    s.link.flush(UsbLink::Pipe::write);
-    s.link.flush(UsbLink::Pipe::read);
+    s.link.flush(DeviceLink::Pipe::write);
+    s.link.flush(DeviceLink::Pipe::read);
     s.log("Посылаем:");
     if (auto w = write_logged_a(s, request); !w) return fail(with_code(w.error(), kFindWriteFailed));
-    s.link.flush(UsbLink::Pipe::write);
+    s.link.flush(DeviceLink::Pipe::write);
     s.wait_ms(20);
 
     s.log("Принимаем:");
@@ -72,12 +72,12 @@ Result<SystemInfo> FindSystem(Session& s) {
 
 Result<SystemInfo> FindSystemBlock(Session& s) {
   const Bytes request = build_request(Convention::B, kCmdSystemSearch, {});
-  s.link.flush(UsbLink::Pipe::write);
-  s.link.flush(UsbLink::Pipe::read);
+  s.link.flush(DeviceLink::Pipe::write);
+  s.link.flush(DeviceLink::Pipe::read);
   s.log("Команда поиска системы");
   if (auto w = send_block_request(s, request, kTextCantSendSearch); !w)
     return fail(with_code(w.error(), kFindWriteFailed));
-  s.link.flush(UsbLink::Pipe::write);
+  s.link.flush(DeviceLink::Pipe::write);
   s.wait_ms(20);
   s.log("Принимаем...");
 

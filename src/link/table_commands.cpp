@@ -10,7 +10,7 @@
 namespace vq::link {
 namespace {
 
-using Pipe = UsbLink::Pipe;
+using Pipe = DeviceLink::Pipe;
 
 void flush_both(Session& s) {
   s.link.flush(Pipe::write);

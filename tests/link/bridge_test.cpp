@@ -24,7 +24,7 @@
 #include "link/session.hpp"
 #include "link/system_search.hpp"
 #include "link/table_commands.hpp"
-#include "link/usb_link.hpp"
+#include "link/device_link.hpp"
 #include "sim/virtual_panel.hpp"
 
 using namespace vq;
@@ -632,12 +632,12 @@ namespace {
 
 struct PanelClient {
   explicit PanelClient(const std::string& uri) : link(open_link(uri)) { EXPECT_EQ(link->discover(), 1); }
-  static std::unique_ptr<UsbLink> open_link(const std::string& uri) {
+  static std::unique_ptr<DeviceLink> open_link(const std::string& uri) {
     auto endpoint = BridgeEndpoint::open(uri);
     EXPECT_TRUE(endpoint) << endpoint.error().full();
-    return std::make_unique<UsbLink>(endpoint ? std::shared_ptr<Endpoint>(std::move(*endpoint)) : nullptr);
+    return std::make_unique<DeviceLink>(endpoint ? std::shared_ptr<Endpoint>(std::move(*endpoint)) : nullptr);
   }
-  std::unique_ptr<UsbLink> link;
+  std::unique_ptr<DeviceLink> link;
   NoPacing pacing;
   Session session{*link, pacing, nullptr};
 };
@@ -683,7 +683,7 @@ TEST(BridgePanel, AClientLeavingMidExchangeNeitherBreaksTheNextNorLosesWhatWasWr
          ASSERT_TRUE(write_transfer_parameters(c.session, 0, kAddress, 600));
          // The header of the write: two blocks to come, never sent.
          ASSERT_TRUE(c.link->write_bytes(table_write_header(3, kTableDirect, kAddress)));
-         c.link->flush(UsbLink::Pipe::write);
+         c.link->flush(DeviceLink::Pipe::write);
        }},
       {"garbage", [&](const std::string& uri) { send_and_leave(uri, pattern(97, 3)); }},
       {"a question not waited for", [&](const std::string& uri) { send_and_leave(uri, search); }},

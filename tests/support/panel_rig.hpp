@@ -97,7 +97,7 @@ class PanelRig {
  public:
   explicit PanelRig(RigKind kind = RigKind::in_process) : kind_(kind) {
     if (kind == RigKind::in_process) {
-      link_ = std::make_unique<link::UsbLink>(std::make_shared<sim::SimEndpoint>(panel));
+      link_ = std::make_unique<link::DeviceLink>(std::make_shared<sim::SimEndpoint>(panel));
     } else {
       start_bridge();
     }
@@ -121,7 +121,7 @@ class PanelRig {
     }
     return *panel;
   }
-  link::UsbLink& link() { return *link_; }
+  link::DeviceLink& link() { return *link_; }
   link::Session& session() { return *session_; }
 
   std::shared_ptr<sim::VirtualPanel> panel = std::make_shared<sim::VirtualPanel>();
@@ -135,13 +135,13 @@ class PanelRig {
     auto bridge = link::BridgeEndpoint::open(server_->uri());
     auto counting = std::make_shared<CountingEndpoint>(std::move(*bridge));
     counter_ = counting.get();
-    link_ = std::make_unique<link::UsbLink>(counting);
+    link_ = std::make_unique<link::DeviceLink>(counting);
   }
 
   RigKind kind_;
   std::unique_ptr<CountingDevice> device_;
   std::unique_ptr<BridgeServerThread> server_;  // stops before the device it serves goes
-  std::unique_ptr<link::UsbLink> link_;
+  std::unique_ptr<link::DeviceLink> link_;
   std::unique_ptr<link::Session> session_;
   CountingEndpoint* counter_ = nullptr;
 };

@@ -22,7 +22,7 @@
 #include "link/system_search.hpp"
 #include "link/usb_device_list.hpp"
 #include "link/usb_hotplug.hpp"
-#include "link/usb_link.hpp"
+#include "link/device_link.hpp"
 #include "link/usb_transport.hpp"
 #include "sim/demo_panel.hpp"
 #include "sim/virtual_panel.hpp"
@@ -77,7 +77,7 @@ TEST_F(MockUsb, ConnectFindsTheOnePanelAndIdentifiesIt) {
   auto& dev = add();
   auto panel = sim::make_panel(true);
   dev.lock(), dev.state().panel = panel.get();
-  UsbLink link(std::make_shared<UsbEndpoint>(std::vector<UsbId>{{0x0483, 0x5740}}), 1000ms);
+  DeviceLink link(std::make_shared<UsbEndpoint>(std::vector<UsbId>{{0x0483, 0x5740}}), 1000ms);
   auto pacing = make_pacing("none");
   ASSERT_TRUE(pacing);
   Session s{link, **pacing, nullptr};
@@ -106,7 +106,7 @@ TEST_F(MockUsb, ConnectFindsTheOnePanelAndIdentifiesIt) {
 TEST_F(MockUsb, APanelThatCannotBeOpenedIsToldAsSuchNotAsDisconnected) {
   auto& dev = add();
   dev.lock(), dev.state().claimed_elsewhere = true;
-  UsbLink link(std::make_shared<UsbEndpoint>(std::vector<UsbId>{{0x0483, 0x5740}}), 500ms);
+  DeviceLink link(std::make_shared<UsbEndpoint>(std::vector<UsbId>{{0x0483, 0x5740}}), 500ms);
   auto pacing = make_pacing("none");
   ASSERT_TRUE(pacing);
   Session s{link, **pacing, nullptr};

@@ -38,7 +38,7 @@
 #include "link/session.hpp"
 #include "link/system_search.hpp"
 #include "link/trace.hpp"
-#include "link/usb_link.hpp"
+#include "link/device_link.hpp"
 #include "settings/ui/frame/status_strip.hpp"
 #include "settings/ui/frame/transfer_runner.hpp"
 #include "shell/file_kind.hpp"

@@ -29,7 +29,7 @@ class QTableView;
 namespace vq::link {
 class FileTrace;
 class Pacing;
-class UsbLink;
+class DeviceLink;
 }  // namespace vq::link
 
 namespace vq::gui {
@@ -113,7 +113,7 @@ class TQMStoreForm : public QDialog {
   AppContext& context_;
   std::unique_ptr<StatusStrip> status_;
   TransferRunner* runner_ = nullptr;
-  std::unique_ptr<link::UsbLink> link_;
+  std::unique_ptr<link::DeviceLink> link_;
   std::unique_ptr<link::Pacing> pacing_;
   std::unique_ptr<link::FileTrace> file_trace_;  // --trace: the exchange log also to a file
   std::string link_device_;

@@ -9,7 +9,7 @@
 #include "link/rs485/commands.hpp"
 #include "link/session.hpp"
 #include "link/trace.hpp"
-#include "link/usb_link.hpp"
+#include "link/device_link.hpp"
 #include "settings/ui/frame/transfer_runner.hpp"
 #include "shell/messages.hpp"
 #include "shell/ui/app_context.hpp"
@@ -101,7 +101,7 @@ bool FirmwareConnection::start_connect_usb(const std::string& device, int start_
     done(fail(e));
     return true;
   }
-  link::UsbLink* usb = usb_link_.get();
+  link::DeviceLink* usb = usb_link_.get();
   link::Pacing* pacing = usb_pacing_.get();
   return start(
       [this, usb, pacing, start_mode](link::Progress& progress, link::Trace& trace) -> Result<> {
@@ -188,7 +188,7 @@ bool FirmwareConnection::start_write(std::uint16_t device_type, const std::files
     done(fail(message_error(15054, std::string(link::kTextNotOpen))));
     return true;
   }
-  link::UsbLink* usb = usb_link_.get();
+  link::DeviceLink* usb = usb_link_.get();
   link::Pacing* pacing = usb_pacing_.get();
   return start(
       [usb, pacing, file](link::Progress& progress, link::Trace& trace) -> Result<> {

@@ -15,7 +15,7 @@
 namespace vq::link {
 class FileTrace;
 class Pacing;
-class UsbLink;
+class DeviceLink;
 namespace rs485 {
 class Adapter;
 }
@@ -66,7 +66,7 @@ class FirmwareConnection {
 
   AppContext& context_;
   std::unique_ptr<TransferRunner> runner_;  // first to go: joins a running job
-  std::unique_ptr<link::UsbLink> usb_link_;
+  std::unique_ptr<link::DeviceLink> usb_link_;
   std::string usb_device_;  // what the USB link was made for (panel_link_key)
   std::unique_ptr<link::Pacing> usb_pacing_;
   std::unique_ptr<link::Pacing> bus_pacing_;

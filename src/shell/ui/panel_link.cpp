@@ -31,7 +31,7 @@ Result<PanelLink> open_panel_link(AppContext& context, const std::string& device
   if (!pacing) return std::unexpected(pacing.error());
   PanelLink out;
   out.pacing = std::move(*pacing);
-  out.link = std::make_unique<link::UsbLink>(std::move(*endpoint), link::Millis(context.timeout_ms));
+  out.link = std::make_unique<link::DeviceLink>(std::move(*endpoint), link::Millis(context.timeout_ms));
   out.key = device + "|" + options.stored_usb_ids;
   return out;
 }

@@ -8,14 +8,14 @@
 
 #include "link/pacing.hpp"
 #include "link/trace.hpp"
-#include "link/usb_link.hpp"
+#include "link/device_link.hpp"
 #include "shell/ui/app_context.hpp"
 #include "util/result.hpp"
 
 namespace vq::gui {
 
 struct PanelLink {
-  std::unique_ptr<link::UsbLink> link;
+  std::unique_ptr<link::DeviceLink> link;
   std::unique_ptr<link::Pacing> pacing;
   std::string key;  // what it was made for: a link with another key is made anew
 };

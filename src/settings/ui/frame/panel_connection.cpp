@@ -3,7 +3,7 @@
 #include "link/pacing.hpp"
 #include "link/session.hpp"
 #include "link/trace.hpp"
-#include "link/usb_link.hpp"
+#include "link/device_link.hpp"
 #include "memory/configuration.hpp"
 #include "settings/config_backup.hpp"
 #include "settings/full_transfer.hpp"
@@ -105,7 +105,7 @@ bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done do
       };
       break;
   }
-  link::UsbLink* l = usb_link_.get();
+  link::DeviceLink* l = usb_link_.get();
   link::Pacing* pc = pacing_.get();
   link::Trace* ft = file_trace_.get();
   const bool started = runner_->start(
@@ -127,7 +127,7 @@ bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done do
 
 bool PanelConnection::start_service(SessionJob job, std::function<void(const Result<>&)> done) {
   if (runner_->running() || !usb_link_) return false;
-  link::UsbLink* l = usb_link_.get();
+  link::DeviceLink* l = usb_link_.get();
   link::Pacing* pc = pacing_.get();
   link::Trace* ft = file_trace_.get();
   const bool started = runner_->start(

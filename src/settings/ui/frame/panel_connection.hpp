@@ -21,7 +21,7 @@ class FileTrace;
 class Progress;
 struct Session;
 class Pacing;
-class UsbLink;
+class DeviceLink;
 }  // namespace vq::link
 namespace vq::memory {
 class Configuration;
@@ -79,7 +79,7 @@ class PanelConnection {
  private:
   AppContext& context_;
   TransferRunner* runner_ = nullptr;
-  std::unique_ptr<link::UsbLink> usb_link_;
+  std::unique_ptr<link::DeviceLink> usb_link_;
   std::unique_ptr<link::Pacing> pacing_;
   std::unique_ptr<link::FileTrace> file_trace_;
   std::string link_device_;  // the device (and stored USB ids) the link was made for

@@ -1,13 +1,13 @@
-#include "link/usb_link.hpp"
+#include "link/device_link.hpp"
 
 #include "shell/messages.hpp"
 
 namespace vq::link {
 
-UsbLink::UsbLink(std::shared_ptr<Endpoint> endpoint, Millis timeout)
+DeviceLink::DeviceLink(std::shared_ptr<Endpoint> endpoint, Millis timeout)
     : endpoint_(std::move(endpoint)), timeout_(timeout) {}
 
-int UsbLink::discover() {
+int DeviceLink::discover() {
   close();
   discover_error_.clear();
   discover_error_code_ = 0;
@@ -24,7 +24,7 @@ int UsbLink::discover() {
   return found.count;
 }
 
-Error UsbLink::discovery_failure(int count) const {
+Error DeviceLink::discovery_failure(int count) const {
   // Told apart from "no panel attached": nothing was looked for.
   if (count == 0 && discover_error_code_ == kTransportNotConfigured)
     return Error{kTransportNotConfigured, 0, discover_error_, {}};
@@ -34,26 +34,26 @@ Error UsbLink::discovery_failure(int count) const {
   return Error{0, id, shell::msg(id), discover_error_};
 }
 
-void UsbLink::close() {
+void DeviceLink::close() {
   transport_.reset();
   connected_ = false;
 }
 
-void UsbLink::flush(Pipe pipe) {
+void DeviceLink::flush(Pipe pipe) {
   if (transport_ && pipe == Pipe::write) transport_->flush();
 }
 
-Result<> UsbLink::write_byte(std::uint8_t b) {
+Result<> DeviceLink::write_byte(std::uint8_t b) {
   const std::uint8_t one[] = {b};
   return write_bytes(one);
 }
 
-Result<> UsbLink::write_bytes(ByteView data) {
+Result<> DeviceLink::write_bytes(ByteView data) {
   if (!transport_) return fail(std::string(kTextNotOpen));
   return transport_->write(data);
 }
 
-Result<std::size_t> UsbLink::read_some(std::span<std::uint8_t> out) {
+Result<std::size_t> DeviceLink::read_some(std::span<std::uint8_t> out) {
   if (!transport_) return fail(std::string(kTextNotOpen));
   auto r = transport_->read(out, timeout_);
   if (!r && r.error().code == kTransportTimeout)
@@ -61,14 +61,14 @@ Result<std::size_t> UsbLink::read_some(std::span<std::uint8_t> out) {
   return r;
 }
 
-Result<std::uint8_t> UsbLink::read_byte() {
+Result<std::uint8_t> DeviceLink::read_byte() {
   std::uint8_t b = 0;
   auto r = read_some({&b, 1});
   if (!r) return std::unexpected(r.error());
   return b;
 }
 
-Result<> UsbLink::read64(std::span<std::uint8_t, 64> out) {
+Result<> DeviceLink::read64(std::span<std::uint8_t, 64> out) {
   // A device may hand the 64 bytes over in pieces; each piece has the full time-out.
   std::size_t got = 0;
   while (got < out.size()) {
@@ -79,6 +79,6 @@ Result<> UsbLink::read64(std::span<std::uint8_t, 64> out) {
   return {};
 }
 
-Result<std::size_t> UsbLink::read_bytes(std::span<std::uint8_t> out) { return read_some(out); }
+Result<std::size_t> DeviceLink::read_bytes(std::span<std::uint8_t> out) { return read_some(out); }
 
 }  // namespace vq::link

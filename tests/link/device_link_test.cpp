@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "link/frames.hpp"
-#include "link/usb_link.hpp"
+#include "link/device_link.hpp"
 #include "sim/sim_endpoint.hpp"
 
 using namespace vq;
@@ -12,12 +12,12 @@ namespace {
 
 struct Rig {
   std::shared_ptr<sim::VirtualPanel> panel = std::make_shared<sim::VirtualPanel>();
-  UsbLink link{std::make_shared<sim::SimEndpoint>(panel)};
+  DeviceLink link{std::make_shared<sim::SimEndpoint>(panel)};
 };
 
 }  // namespace
 
-TEST(UsbLink, DiscoveryCountsAndConnectsOnlyWithExactlyOnePanel) {
+TEST(DeviceLink, DiscoveryCountsAndConnectsOnlyWithExactlyOnePanel) {
   struct Case {
     int count;
     bool connected;
@@ -43,7 +43,7 @@ TEST(UsbLink, DiscoveryCountsAndConnectsOnlyWithExactlyOnePanel) {
   EXPECT_TRUE(r.link.connected());
 }
 
-TEST(UsbLink, CloseTwiceIsHarmless) {
+TEST(DeviceLink, CloseTwiceIsHarmless) {
   Rig r;
   r.link.discover();
   r.link.close();
@@ -52,13 +52,13 @@ TEST(UsbLink, CloseTwiceIsHarmless) {
   EXPECT_FALSE(r.link.read_byte());
 }
 
-TEST(UsbLink, FlushKeepsAnAnswerThatArrivedEarly) {
+TEST(DeviceLink, FlushKeepsAnAnswerThatArrivedEarly) {
   Rig r;
   r.link.discover();
   ASSERT_TRUE(r.link.write_bytes(build_request(Convention::B, kCmdSystemSearch, {})));
   // The answer is already waiting when the exchange flushes both pipes.
-  r.link.flush(UsbLink::Pipe::write);
-  r.link.flush(UsbLink::Pipe::read);
+  r.link.flush(DeviceLink::Pipe::write);
+  r.link.flush(DeviceLink::Pipe::read);
   Bytes answer(kSearchAnswer);
   auto n = r.link.read_bytes(answer);
   ASSERT_TRUE(n);
@@ -66,7 +66,7 @@ TEST(UsbLink, FlushKeepsAnAnswerThatArrivedEarly) {
   EXPECT_EQ(check_answer(answer, Convention::B), AnswerCheck::good);
 }
 
-TEST(UsbLink, ReadsTakeFromOneAnswerAtATime) {
+TEST(DeviceLink, ReadsTakeFromOneAnswerAtATime) {
   Rig r;
   r.link.discover();
   ASSERT_TRUE(r.link.write_bytes(build_request(Convention::B, kCmdSystemSearch, {})));
@@ -112,7 +112,7 @@ class StubEndpoint final : public Endpoint {
 
 }  // namespace
 
-TEST(UsbLink, DiscoveryFailureNamesTheRealCause) {
+TEST(DeviceLink, DiscoveryFailureNamesTheRealCause) {
   struct Case {
     const char* name;
     int count;
@@ -130,7 +130,7 @@ TEST(UsbLink, DiscoveryFailureNamesTheRealCause) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    UsbLink link(std::make_shared<StubEndpoint>(c.count, c.error, c.error_code));
+    DeviceLink link(std::make_shared<StubEndpoint>(c.count, c.error, c.error_code));
     const int count = link.discover();
     EXPECT_FALSE(link.connected());
     const Error e = link.discovery_failure(count);

@@ -1,5 +1,6 @@
 #pragma once
-// The single connection to the panel: a write pipe and a read pipe over one transport.
+// The single connection to a device: a write pipe and a read pipe over whichever transport
+// its endpoint gives (libusb, a socket bridge, the in-process virtual panel).
 #include <memory>
 #include <span>
 #include <string>
@@ -12,11 +13,11 @@ inline constexpr Millis kDefaultTimeout{2000};
 inline constexpr std::string_view kTextNoAnswer = "Прибор не отвечает";
 inline constexpr std::string_view kTextNotOpen = "Связь с прибором не установлена";
 
-class UsbLink {
+class DeviceLink {
  public:
   enum class Pipe { write, read };
 
-  explicit UsbLink(std::shared_ptr<Endpoint> endpoint = nullptr, Millis timeout = kDefaultTimeout);
+  explicit DeviceLink(std::shared_ptr<Endpoint> endpoint = nullptr, Millis timeout = kDefaultTimeout);
 
   void set_timeout(Millis timeout) { timeout_ = timeout; }
   Millis timeout() const { return timeout_; }
