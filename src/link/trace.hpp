@@ -24,6 +24,20 @@ std::string hex_line(std::uint8_t b);
 // "TxRxBuffer[%d] - %x": convention B, one line per byte.
 std::string buffer_line(std::size_t index, std::uint8_t b);
 
+// Every line to `a` and, when there is one, to `b` as well (a window's log and a --trace file).
+class TeeTrace final : public Trace {
+ public:
+  TeeTrace(Trace& a, Trace* b) : a_(a), b_(b) {}
+  void line(std::string_view text) override {
+    a_.line(text);
+    if (b_) b_->line(text);
+  }
+
+ private:
+  Trace& a_;
+  Trace* b_;
+};
+
 // Null-safe helpers so exchanges can take an optional trace.
 inline void trace_line(Trace* t, std::string_view text) {
   if (t) t->line(text);

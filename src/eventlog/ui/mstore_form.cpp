@@ -69,20 +69,6 @@ constexpr int kLogLines = 20000;
 const QString kMakerSite = QStringLiteral("www.example.com");
 const QString kSupportEmail = QStringLiteral("support@example.com");
 
-// The exchange lines to the window and, with --trace, to a file as well.
-class TeeTrace final : public link::Trace {
- public:
-  TeeTrace(link::Trace& a, link::Trace* b) : a_(a), b_(b) {}
-  void line(std::string_view text) override {
-    a_.line(text);
-    if (b_) b_->line(text);
-  }
-
- private:
-  link::Trace& a_;
-  link::Trace* b_;
-};
-
 QString error_text(const Error& e) {
   QString text = qs(e.text);
   if (!e.detail.empty()) text += QStringLiteral("\n\n") + qs(e.detail);
@@ -442,7 +428,7 @@ void TQMStoreForm::start_job(Job job, const QString& file) {
   if (job == Job::read) {
     work = [this, l = link_.get(), pc = pacing_.get(), ft = file_trace_.get(), data_dir](
                link::Progress& progress, link::Trace& trace) -> Result<> {
-      TeeTrace tee(trace, ft);
+      link::TeeTrace tee(trace, ft);
       link::Session s{*l, *pc, &tee};
       s.link.close();  // a fresh search every time
       auto read = eventlog::read_journal(s, &progress);

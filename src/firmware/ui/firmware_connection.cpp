@@ -21,20 +21,6 @@
 namespace vq::gui {
 namespace {
 
-// Trace lines to the window's log and, when asked for, to a file as well.
-class TeeTrace final : public link::Trace {
- public:
-  TeeTrace(link::Trace& a, link::Trace* b) : a_(a), b_(b) {}
-  void line(std::string_view text) override {
-    a_.line(text);
-    if (b_) b_->line(text);
-  }
-
- private:
-  link::Trace& a_;
-  link::Trace* b_;
-};
-
 // The virtual relay module's adapter keeps the module alive with it.
 class SimRelayAdapter final : public link::rs485::Adapter {
  public:
@@ -86,7 +72,7 @@ bool FirmwareConnection::start(std::function<Result<>(link::Progress&, link::Tra
   link::Trace* file = file_trace_.get();
   return runner_->start(
       [file, job = std::move(job)](link::Progress& progress, link::Trace& trace) -> Result<> {
-        TeeTrace tee(trace, file);
+        link::TeeTrace tee(trace, file);
         return job(progress, tee);
       },
       std::move(done));

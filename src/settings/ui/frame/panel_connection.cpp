@@ -14,23 +14,6 @@
 #include "sim/devices.hpp"
 
 namespace vq::gui {
-namespace {
-
-// Trace lines to the window's log and, when asked for, to a file as well.
-class TeeTrace final : public link::Trace {
- public:
-  TeeTrace(link::Trace& a, link::Trace* b) : a_(a), b_(b) {}
-  void line(std::string_view text) override {
-    a_.line(text);
-    if (b_) b_->line(text);
-  }
-
- private:
-  link::Trace& a_;
-  link::Trace* b_;
-};
-
-}  // namespace
 
 PanelConnection::PanelConnection(AppContext& context, QObject* parent)
     : context_(context), runner_(new TransferRunner(parent)) {}
@@ -110,7 +93,7 @@ bool PanelConnection::start(JobKind kind, memory::Configuration& config, Done do
   link::Trace* ft = file_trace_.get();
   const bool started = runner_->start(
       [l, pc, ft, job = std::move(job)](link::Progress& progress, link::Trace& trace) -> Result<> {
-        TeeTrace tee(trace, ft);
+        link::TeeTrace tee(trace, ft);
         link::Session s{*l, *pc, &tee};
         return job(s, progress);
       },
@@ -132,7 +115,7 @@ bool PanelConnection::start_service(SessionJob job, std::function<void(const Res
   link::Trace* ft = file_trace_.get();
   const bool started = runner_->start(
       [l, pc, ft, job = std::move(job)](link::Progress& progress, link::Trace& trace) -> Result<> {
-        TeeTrace tee(trace, ft);
+        link::TeeTrace tee(trace, ft);
         link::Session s{*l, *pc, &tee};
         return job(s, progress);
       },
