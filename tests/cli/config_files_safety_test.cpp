@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "cli/cli_fixture.hpp"
-#include "eventlog/log_file.hpp"
+#include "support/log_file_fixture.hpp"
 #include "util/bytes.hpp"
 
 namespace vq::test {
@@ -47,23 +47,7 @@ std::string one_slot_file(const std::string& cfg, std::size_t slot, std::size_t 
   return out + entry;
 }
 
-std::string rpt_file() {
-  link::TableDirectory dir;
-  dir.entries = {{{200, 0x112E00, 4 * 16},
-                  {201, 0x002500, 873},
-                  {202, 0x13A000, 192},
-                  {203, 0x13A100, 16},
-                  {204, 0x13A200, 96},
-                  {205, 0x13A300, 250},
-                  {206, 0x13A400, 96}}};
-  memory::IdentifiedDevice device;
-  device.device_type = 630;
-  device.platform = 0x61;
-  device.version = {2, 4, 7};
-  const auto bytes = eventlog::serialize_log_file(eventlog::Journal::from_directory(dir), device);
-  EXPECT_TRUE(bytes.has_value());
-  return bytes ? as_string(*bytes) : std::string{};
-}
+std::string rpt_file() { return as_string(small_log_file()); }
 
 class ConfigFilesSafety : public Cli {
  protected:

@@ -18,7 +18,6 @@
 #include <QtTest>
 #include <fstream>
 
-#include "eventlog/log_file.hpp"
 #include "link/frames.hpp"
 #include "link/usb_ids.hpp"
 #include "memory/config_file.hpp"
@@ -32,6 +31,7 @@
 #include "shell/ui/qt_text.hpp"
 #include "sim/demo_panel.hpp"
 #include "sim/virtual_panel.hpp"
+#include "support/log_file_fixture.hpp"
 #include "support/recording_ui.hpp"
 #include "support/sim_context.hpp"
 
@@ -42,21 +42,8 @@ namespace {
 
 // An event-log file as the event-log window saves it.
 QByteArray rpt_bytes() {
-  link::TableDirectory dir;
-  dir.entries = {{{200, 0x112E00, 4 * 16},
-                  {201, 0x002500, 873},
-                  {202, 0x13A000, 192},
-                  {203, 0x13A100, 16},
-                  {204, 0x13A200, 96},
-                  {205, 0x13A300, 250},
-                  {206, 0x13A400, 96}}};
-  memory::IdentifiedDevice device;
-  device.device_type = 630;
-  device.platform = 0x61;
-  device.version = {2, 4, 7};
-  const auto bytes = eventlog::serialize_log_file(eventlog::Journal::from_directory(dir), device);
-  if (!bytes) return {};
-  return QByteArray(reinterpret_cast<const char*>(bytes->data()), static_cast<qsizetype>(bytes->size()));
+  const Bytes bytes = test::small_log_file();
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
 }  // namespace

@@ -423,6 +423,30 @@ void TQChangeSoftForm::MenuConnectActionExecute() {
   }
 }
 
+// Connected to device_: the commands a connection allows, and the catalogue narrowed to the
+// device's files. With `add_row` the device's row is added here, and only for a device with a
+// catalogue mask (over USB); the RS-485 connect adds its row itself, mask or not.
+void TQChangeSoftForm::show_connected(bool add_row) {
+  set_link_state(true);
+  connect_->setEnabled(false);
+  disconnect_->setEnabled(true);
+  write_->setEnabled(true);
+  if (add_row && device_->mask.empty()) return;
+  if (add_row) append_device_row(*device_);
+  catalogue_.clear();
+  refresh_catalogue();
+  ListSoftFiles(device_->mask.c_str());
+}
+
+// Every job's end: the window hears of it, and a close asked for during the job happens now.
+void TQChangeSoftForm::end_job() {
+  emit transfer_finished();
+  if (close_when_done_) {
+    close_when_done_ = false;
+    done(QDialog::Rejected);
+  }
+}
+
 void TQChangeSoftForm::usb_connect_done(const Result<>& r) {
   set_busy(false);
   if (!r) {
@@ -447,22 +471,9 @@ void TQChangeSoftForm::usb_connect_done(const Result<>& r) {
   } else {
     device_ = *found;
     set_status(m(15040));
-    set_link_state(true);
-    connect_->setEnabled(false);
-    disconnect_->setEnabled(true);
-    write_->setEnabled(true);
-    if (!device_->mask.empty()) {
-      append_device_row(*device_);
-      catalogue_.clear();
-      refresh_catalogue();
-      ListSoftFiles(device_->mask.c_str());
-    }
+    show_connected();
   }
-  emit transfer_finished();
-  if (close_when_done_) {
-    close_when_done_ = false;
-    done(QDialog::Rejected);
-  }
+  end_job();
 }
 
 void TQChangeSoftForm::rs485_connect_done(const Result<>& r) {
@@ -487,19 +498,9 @@ void TQChangeSoftForm::rs485_connect_done(const Result<>& r) {
     device_ = *found;
     append_device_row(*device_);
     set_status(m(15040));
-    set_link_state(true);
-    connect_->setEnabled(false);
-    disconnect_->setEnabled(true);
-    write_->setEnabled(true);
-    catalogue_.clear();
-    refresh_catalogue();
-    ListSoftFiles(device_->mask.c_str());
+    show_connected(/*add_row=*/false);
   }
-  emit transfer_finished();
-  if (close_when_done_) {
-    close_when_done_ = false;
-    done(QDialog::Rejected);
-  }
+  end_job();
 }
 
 void TQChangeSoftForm::MenuDisonnectActionExecute() {
@@ -593,11 +594,7 @@ void TQChangeSoftForm::write_done(std::uint16_t device_type, const Result<>& r) 
   write_->setEnabled(true);
   disconnect_->setEnabled(true);
   MenuDisonnectActionExecute();
-  emit transfer_finished();
-  if (close_when_done_) {
-    close_when_done_ = false;
-    done(QDialog::Rejected);
-  }
+  end_job();
 }
 
 // --- the catalogue ---------------------------------------------------------------------

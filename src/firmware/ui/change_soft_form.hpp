@@ -108,6 +108,8 @@ class TQChangeSoftForm : public QDialog {
   // The file checks before the question; the selected file record on success.
   std::optional<firmware::FirmwareHeader> check_selected_file();
 
+  void show_connected(bool add_row = true);
+  void end_job();
   void usb_connect_done(const Result<>& result);
   void rs485_connect_done(const Result<>& result);
   void write_done(std::uint16_t device_type, const Result<>& result);
